@@ -1,0 +1,18 @@
+# vam-cli models: 54 tab-separated lines of five fields.
+execute_process(COMMAND ${CLI} models OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "vam-cli models exited with ${rc}")
+endif()
+string(REGEX REPLACE "\n$" "" out "${out}")
+string(REPLACE "\n" ";" lines "${out}")
+list(LENGTH lines n)
+if(NOT n EQUAL 54)
+  message(FATAL_ERROR "expected 54 models, got ${n}")
+endif()
+foreach(expected "A101\tA100\t2\t>5\\r\\n\t-" "H261 USB\tH260\t4\t>5\\r\\n\t19200"
+                 "K235 < version 3.0\tK230\t8\t8\t-" "J7050M\tJ70xx\t7\t>?\\r\\n\t-" "P6720\tP670\t12\t>5\\r\\n\t-")
+  list(FIND lines "${expected}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "line missing: ${expected}")
+  endif()
+endforeach()

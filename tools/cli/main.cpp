@@ -1,0 +1,39 @@
+// vam-cli: the command-line companion of VAM.
+
+#include "cli_commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+int Usage(FILE* to, int code)
+{
+    std::fprintf(to,
+                 "Usage: vam-cli COMMAND [OPTIONS]\n"
+                 "Commands:\n"
+                 "  models      list the supported meter models (name, family, channels, poll command, baud rate)\n"
+                 "  --version   show the version\n");
+    return code;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vam-cli"));
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return Usage(stderr, 2);
+    const QString command = args.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h"))
+        return Usage(stdout, 0);
+    if (command == QLatin1String("--version")) {
+        std::printf("vam-cli %s\n", VAM_VERSION);
+        return 0;
+    }
+    if (command == QLatin1String("models"))
+        return RunModels(args.mid(1));
+    std::fprintf(stderr, "vam-cli: unknown command '%s'\n", qPrintable(command));
+    return Usage(stderr, 2);
+}
