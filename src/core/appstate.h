@@ -203,7 +203,10 @@ struct AppState : AppSettings {
     // Channel n's record (1-based); valid for 1..ChannelCount.
     ChannelRecord& Channel(int ch) { return Channels[static_cast<size_t>(ch)]; }
     const ChannelRecord& Channel(int ch) const { return Channels[static_cast<size_t>(ch)]; }
-    bool ChannelInUse(int ch) const { return ch >= 1 && ch <= ChannelCount && Channel(ch).Use; }
+    bool ChannelInUse(int ch) const
+    {
+        return ch >= 1 && ch <= ChannelCount && size_t(ch) < Channels.size() && Channel(ch).Use;
+    }
 };
 
 // Message-box answers stored in MsgAnswer.

@@ -1,0 +1,41 @@
+#pragma once
+// Reading values, units, temperatures and remarks out of printed lines into
+// the channels' current readings. Shared by all family parsers.
+
+#include <QString>
+
+struct ChannelReading;
+struct ParserContext;
+
+// b when a is empty, else a + ", " + b.
+QString JoinRemark(const QString& a, const QString& b);
+
+// NormaliseUnit that adds the "relative mode" remark to CurrentInfo when the
+// unit carried the meter's relative-mode mark.
+QString NormaliseUnit(ParserContext& ctx, const QString& unit);
+
+// The current time, one second later when it equals channel 1's last reading
+// time and a reading has been logged (two logged readings never share a time).
+// Whole seconds, as readings are stamped.
+double TimestampNow(ParserContext& ctx);
+
+// Value and unit of a field pair; exponent "E-" values get the unit "g/l".
+void ParseValueUnit(ParserContext& ctx, ChannelReading& rec, QString& text, double t);
+// Value with optional exponent and unit, scaled into the unit (K230 family).
+void ParseValueUnitExp(ParserContext& ctx, ChannelReading& rec, QString& text, double t);
+// Value, optional 4-character exponent and a one-character alarm flag.
+void ParseValueAlarm(ParserContext& ctx, ChannelReading& rec, QString& text, double t, QString& alarm);
+
+// The meter's identification number after IdMarker; "" without a marker.
+// `text` loses everything up to the number's field when a number was found.
+QString ExtractIdentification(ParserContext& ctx, QString& text);
+
+// A temperature text for channel k: stored with "°C" when the channel is in
+// use, the channel cleared otherwise; either way it counts as having a value.
+void ApplyTemperature(ParserContext& ctx, int k, const QString& tmp, double t);
+
+// Value and unit emptied and over-range false (time and has-value kept).
+void ClearChannel(ChannelReading& rec);
+
+// The burst path: counts a logged reading and records it.
+void FinishReading(ParserContext& ctx);

@@ -1,0 +1,41 @@
+#include "devices/decoder.h"
+
+#include "core/appstate.h"
+#include "devices/parsercontext.h"
+#include "devices/parsers.h"
+#include "devices/scriptedreader.h"
+
+namespace {
+qsizetype BufferedText(const ParserBuffers& b)
+{
+    return b.a100.size() + b.n500.size() + b.n335.size() + b.k230.size() + b.h260.size() + b.j70xx.size()
+        + b.g40xx.size() + b.p650.size() + b.p670.size();
+}
+} // namespace
+
+void RunReceiveCycles(ParserContext& ctx, ScriptedLineReader& reader)
+{
+    while (reader.CommConditiesOK()) {
+        const qsizetype position = reader.Position();
+        const qsizetype buffered = BufferedText(ctx.buffers);
+        if (!LeesEnVerwerkRS232(ctx))
+            break;
+        // A cycle that took no input and consumed nothing will not do better
+        // next time: the capture is fully decoded.
+        if (reader.Position() == position && BufferedText(ctx.buffers) == buffered)
+            break;
+    }
+}
+
+QList<DecodedValue> CurrentValues(const AppState& s, int readingNumber)
+{
+    QList<DecodedValue> values;
+    for (int ch = 1; ch <= s.ChannelCount && ch <= kMaxChannels; ++ch) {
+        const ChannelReading& r = s.Readings[ch];
+        if (!s.ChannelInUse(ch) || !r.HasValue || r.ValueText.isEmpty())
+            continue;
+        values.append(DecodedValue{readingNumber, ch, r.ValueText, r.UnitText, r.OverRange, r.ExtraText, s.CurrentInfo,
+                                   r.ReadingTime});
+    }
+    return values;
+}

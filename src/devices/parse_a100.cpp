@@ -1,0 +1,90 @@
+// A100 family (A10x, B11x, D121, E13x). One printed line per reading:
+//   [#<id>] TAB value TAB unit TAB temperature TAB time TAB date CR LF
+// with "/" among the last seven characters. Polled replies end with "<5" CR LF.
+
+#include "core/appstate.h"
+#include "devices/channelreaders.h"
+#include "devices/linereader.h"
+#include "devices/parsercontext.h"
+#include "devices/parsers.h"
+#include "devices/tokenizer.h"
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Reads the channels of one reading out of `text`; `ch` ends one past the
+// last channel index walked.
+bool ParseA100Block(ParserContext& ctx, QString& text, int& ch)
+{
+    AppState& s = ctx.state;
+    const double t = TimestampNow(ctx);
+    bool result = false;
+    ch = 1;
+    while (ch <= s.ChannelCount) {
+        s.IdentificationNumber = ExtractIdentification(ctx, text);
+        ChannelReading& rec = s.Readings[ch];
+        ParseValueUnit(ctx, rec, text, t);
+        if (rec.ValueText.isEmpty())
+            SkipField(text);
+        if (!s.ChannelInUse(ch))
+            ClearChannel(rec);
+        if (++ch > s.ChannelCount)
+            break;
+        const QString tmp = ReadNumber(text, StopAtControl);
+        if (!tmp.isEmpty())
+            ApplyTemperature(ctx, ch, tmp, t);
+        SkipField(text);
+        QString stop;
+        ReadToken(text, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
+        if (stop != QLatin1String("\t"))
+            break;
+        ReadToken(text, QLatin1Char('\r'), ConsumeDelimiter | StopAtControl, &stop);
+        if (stop != QLatin1String("\r"))
+            break;
+        result = true;
+        SkipField(text);
+        ++ch;
+    }
+    return result;
+}
+
+bool IsReadingLine(const QString& line)
+{
+    return line.size() >= 8 && line.right(7).contains(QLatin1Char('/'));
+}
+} // namespace
+
+void ParseA100(ParserContext& ctx, bool& complete)
+{
+    AppState& s = ctx.state;
+    QString& buffer = ctx.buffers.a100;
+    int ch = 0;
+    if (s.PollValues) {
+        complete = false;
+        buffer.clear();
+        s.CurrentInfo.clear();
+        float timeout = 0;
+        ctx.reader.LeesLijnRs232(buffer, s.EndString, timeout);
+        if (ctx.reader.CommConditiesOK())
+            complete = ParseA100Block(ctx, buffer, ch);
+        return;
+    }
+    for (;;) {
+        float timeout = 0;
+        ctx.reader.LeesLijnRs232(buffer, kCrLf, timeout);
+        if (!ctx.reader.CommConditiesOK())
+            return;
+        QString line = TakeLine(buffer);
+        if (line.isEmpty())
+            return; // nothing complete arrived (time-out)
+        if (!IsReadingLine(line))
+            continue;
+        complete = ParseA100Block(ctx, line, ch);
+        if (!buffer.contains(kCrLf))
+            return;
+        if (complete && ch > 1) { // burst: the next printed reading is waiting
+            FinishReading(ctx);
+            complete = false;
+        }
+    }
+}

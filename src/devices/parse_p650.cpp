@@ -1,0 +1,3 @@
+// TEMPORARY placeholder: replaced by the family parser.
+#include "devices/parsers.h"
+void ParseP650(ParserContext&, bool& complete) { complete = false; }

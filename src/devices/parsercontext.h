@@ -1,0 +1,48 @@
+#pragma once
+// What a family parser works with: the shared state, the language table (for
+// remark texts), the line reader it pulls text through, its own persistent
+// receive buffer, and the place a completed reading is recorded.
+
+#include "core/datetime.h"
+
+#include <QString>
+#include <functional>
+
+struct AppState;
+class LanguageTable;
+class LineReader;
+
+// Where completed readings go. The receive loop records them in the windows,
+// the table and the data file; tests and the command line collect them.
+class ReadingSink {
+public:
+    virtual ~ReadingSink() = default;
+    // Records the current reading (`replace`: it replaces the last logged one).
+    virtual void PropagateReading(bool replace) = 0;
+    // A reply is complete: the reply watchdog stops.
+    virtual void StopReplyWatchdog() {}
+    // A text for the status bar's message panel.
+    virtual void ShowStatus(const QString& text) { Q_UNUSED(text); }
+    // A warning message box (exclamation icon, OK).
+    virtual void ShowWarning(const QString& title, const QString& text) { Q_UNUSED(title); Q_UNUSED(text); }
+};
+
+// Receive buffers that survive between parser calls: text received but not yet parsed.
+struct ParserBuffers {
+    QString a100, n500, n335, k230, h260, j70xx, g40xx, p650, p670;
+    void Clear() { *this = ParserBuffers(); }
+};
+
+struct ParserContext {
+    ParserContext(AppState& s, const LanguageTable& l, LineReader& r, ReadingSink& k)
+        : state(s), language(l), reader(r), sink(k)
+    {
+    }
+    AppState& state;
+    const LanguageTable& language;
+    LineReader& reader;
+    ReadingSink& sink;
+    ParserBuffers buffers;
+    // The wall clock in days; tests replace it.
+    std::function<double()> clock = [] { return NowDays(); };
+};
