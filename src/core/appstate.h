@@ -191,6 +191,9 @@ struct AppState : AppSettings {
     bool LogActive = false;
     bool LogNext = false;
     bool ReceiveMode = false;
+    bool TransferMode = false;
+    bool LogMode = false;          // the data file is open for editing: no measuring
+    qint16 ReceivedChannels = 0;   // channels a J70xx/G40xx reply carries
     double LogStartTime = 0;
     qint32 PollCountdown = 0;
     qint16 PollRetries = 0;

@@ -1,0 +1,514 @@
+#include "comm/connection.h"
+
+#include "comm/commviews.h"
+#include "comm/portnames.h"
+#include "core/appstate.h"
+#include "core/datetime.h"
+#include "devices/catalogue.h"
+#include "devices/channelreaders.h"
+#include "devices/parsers.h"
+#include "devices/readings.h"
+#include "i18n/languagetable.h"
+#include "platform/serial/portlist.h"
+#include "platform/serial/serialportservice.h"
+
+#include <QCoreApplication>
+#include <cmath>
+
+namespace {
+enum Text {
+    kStop = 14, kSettingsMenu = 13, kSerialPort = 29, kPortInUse = 46, kCheck = 47, kOrSelectOther = 48,
+    kIdle = 49, kErrorOpening = 51, kWaitingForData = 132, kLastAction = 207, kReadMeasurements = 208,
+    kLogMeasurements = 210, kStopLogging = 211, kPortAbove255 = 288, kCommError = 299, kScanning = 300,
+};
+constexpr int kMaxPortNumber = 255;
+constexpr int kMaxPollRetries = 5;
+
+QString WithoutAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
+} // namespace
+
+Connection::Connection(AppState& state, LanguageTable& language, SerialPortService& port, CommViews& views, QObject* parent)
+    : QObject(parent), s_(state), lang_(language), port_(port), views_(views), reader_(port),
+      ctx_(state, language, reader_, *this)
+{
+    portPresent = PortPresent;
+    availablePorts = AvailablePortNames;
+    TimerOpvragen.setInterval(1000);
+    TimerPollingtest.setInterval(2000);
+    TimerComm.setInterval(1000);
+    connect(&TimerOpvragen, &QTimer::timeout, this, &Connection::TimerOpvragen_Timer);
+    connect(&TimerPollingtest, &QTimer::timeout, this, &Connection::TimerPollingtest_Timer);
+    connect(&TimerComm, &QTimer::timeout, this, &Connection::TimerComm_Timer);
+    connect(&port_, &SerialPortService::ErrorOccurred, this, &Connection::OnPortError);
+    TimerPollingtest.start();
+    TimerComm.start();
+
+    reader_.onReceived = [this](const QString& text) { views_.TerminalAppend(text, s_.TerminalColorIn); };
+    reader_.onSent = [this](const QString& text) { views_.TerminalAppend(text, s_.TerminalColorOut); };
+    reader_.onPass = [this] {
+        if (RetilePending) {
+            RetilePending = false;
+            views_.RetileWindows();
+        }
+    };
+}
+
+Connection::~Connection() = default;
+
+QString Connection::PortTitle() const { return s_.DeviceName + QStringLiteral(" - ") + s_.SerialPort; }
+
+QString Connection::CheckPortText() const { return lang_[kCheck] + s_.SerialPort + lang_[kOrSelectOther]; }
+
+int Connection::PortNumber(const QString& name)
+{
+    bool ok = false;
+    const int n = name.mid(3).trimmed().toInt(&ok);
+    return ok ? n : 0;
+}
+
+// ---------------------------------------------------------------- port manager
+
+QString Connection::ZoekSerielePoorten()
+{
+    s_.ProgressCancel = false;
+    const QString title = WithoutAmpersand(lang_[kSettingsMenu]);
+    const QStringList candidates = availablePorts();
+    QStringList found;
+    for (int i = 0; i < candidates.size(); ++i) {
+        if (!views_.ScanProgress(title + QStringLiteral(": Port ") + candidates[i], i + 1, int(candidates.size()))) {
+            s_.ProgressCancel = true;
+            break;
+        }
+        if (port_.IsOpen())
+            continue; // our own open port is not free to try
+        if (!port_.Configure(PortDevicePath(candidates[i]), s_.Baudrate + QStringLiteral(",N,8,1")) || !port_.Open())
+            continue;
+        port_.Close();
+        found << candidates[i];
+    }
+    views_.ScanFinished();
+    return found.join(QStringLiteral(", "));
+}
+
+void Connection::initCommPoort()
+{
+    TimerOpvragen.stop();
+    s_.LogActive = false;
+    InstellenCommPoort();
+    if (actionResult_ != ResultFailed)
+        views_.SetPanelText(CommViews::PanelMessages, lang_[kIdle]);
+    else
+        views_.SetPanelText(CommViews::PanelSettings, CheckPortText());
+}
+
+void Connection::InstellenCommPoort()
+{
+    if (!s_.StartPort.isEmpty())
+        s_.SerialPort = s_.StartPort;
+    const QString title = lang_[kSerialPort] + QStringLiteral(": ") + s_.SerialPort;
+    if (port_.IsOpen()) {
+        views_.ShowWarning(title, lang_[kPortInUse]);
+        actionResult_ = ResultFailed;
+        return;
+    }
+    if (PortNumber(s_.SerialPort) > kMaxPortNumber) {
+        views_.ShowWarning(title, lang_[kPortAbove255]);
+        actionResult_ = ResultFailed;
+        return;
+    }
+    port_.Configure(PortDevicePath(s_.SerialPort), s_.Baudrate + QStringLiteral(",N,8,1"));
+    actionResult_ = ResultOk;
+}
+
+void Connection::OpenCommPoort()
+{
+    actionResult_ = ResultOk;
+    if (port_.IsOpen())
+        return;
+    if (port_.Device().isEmpty() || !port_.Open()) {
+        FoutmeldingOpenPoort();
+        actionResult_ = ResultFailed;
+        return;
+    }
+    portGonePending_ = false;
+    // A port without line signals (a pseudo-terminal) still works.
+    port_.SetDtr(true);
+    port_.SetRts(false);
+}
+
+void Connection::SluitCommPoort()
+{
+    if (s_.PortLost)
+        return;
+    port_.Close();
+}
+
+void Connection::FoutmeldingOpenPoort()
+{
+    TimerOpvragen.stop();
+    s_.LogActive = s_.Connected = s_.LogNext = false;
+    views_.SetPanelText(CommViews::PanelSettings, CheckPortText());
+    QString text = lang_[kErrorOpening] + s_.SerialPort + QStringLiteral("' !");
+    const QString reason = port_.ErrorText();
+    if (!reason.isEmpty() && reason != QLatin1String("Unknown error"))
+        text += QStringLiteral("\r\n\r\n") + reason; // e.g. no permission to use the device
+    views_.ShowWarning(PortTitle(), text);
+    PlaatsAanduidingenCOM();
+}
+
+void Connection::FoutmeldingCommPoort()
+{
+    TimerOpvragen.stop();
+    s_.LogActive = s_.Connected = s_.LogNext = false;
+    StopVerbinding();
+    views_.SetPanelText(CommViews::PanelSettings, CheckPortText());
+    views_.ShowWarning(PortTitle(), lang_[kCommError]);
+    Q_EMIT ConnectionLost();
+}
+
+void Connection::OnPortError(int event)
+{
+    if (event < SerialPortService::kFirstErrorEvent)
+        return;
+    if (event == SerialPortService::kPortGone || event >= SerialPortService::kResourceError) {
+        if (!s_.Connected || s_.PortLost)
+            return;
+        // Handled where the poll cycle can resume or stop cleanly.
+        portGonePending_ = true;
+        if (!inCycle_)
+            QTimer::singleShot(0, this, [this] {
+                if (portGonePending_ && !inCycle_ && s_.Connected && !RecoverLostPort())
+                    Q_EMIT ConnectionLost();
+            });
+        return;
+    }
+    if (port_.IsOpen())
+        FoutmeldingCommPoort();
+}
+
+bool Connection::RecoverLostPort()
+{
+    for (;;) {
+        const CommViews::Answer answer = views_.AskRetryCancel(s_.SerialPort, lang_[kCommError]);
+        port_.Close();
+        QCoreApplication::processEvents();
+        if (answer == CommViews::Retry) {
+            if (!portPresent(s_.SerialPort))
+                continue;
+            portGonePending_ = false;
+            OpenCommPoort();
+            if (port_.IsOpen())
+                return true;
+            return false; // the open failure has been reported and the connection stopped
+        }
+        portGonePending_ = false;
+        s_.PortLost = true;
+        StopVerbinding();
+        port_.Close();
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------- receive loop
+
+void Connection::SendPoll()
+{
+    port_.SetRts(true);
+    port_.ClearBuffers();
+    if (!port_.Write(s_.PollCommand.toLatin1()) && !port_.IsOpen())
+        portGonePending_ = true;
+    ++s_.PollRetries;
+    if (s_.EchoCommands)
+        views_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
+}
+
+void Connection::TimerOpvragen_Timer()
+{
+    if (!s_.Connected)
+        return;
+    if (!port_.IsOpen()) {
+        OpenCommPoort();
+        if (!port_.IsOpen())
+            return;
+    }
+    bool due = false;
+    if (--s_.PollCountdown <= 0) {
+        due = true;
+        s_.PollCountdown = s_.PollValues ? s_.PollInterval : 1;
+    }
+    if (s_.LogActive && !s_.LogNext) {
+        const double elapsed = (NowDays() - s_.LogStartTime) * kSecondsPerDay;
+        if (std::floor(elapsed + 1e-6) >= s_.LogInterval) {
+            s_.LogStartTime = NowDays();
+            s_.LogNext = true;
+        }
+    }
+    PlaatsVerbindingsTijd();
+    if ((due || s_.LogNext) && !s_.SettingsOpen) {
+        TimerOpvragen.stop();
+        inCycle_ = true;
+        if (!s_.PollValues) {
+            TimerPollingtest.setInterval(1000);
+            TimerPollingtest.start();
+        } else {
+            TimerPollingtest.setInterval(qMax(1, int(s_.ReadingTimeout)));
+            TimerPollingtest.start();
+            SendPoll();
+        }
+        if (!s_.SettingsOpen && !portGonePending_)
+            LeesEnVerwerkRS232(ctx_);
+        inCycle_ = false;
+        if (portGonePending_ && s_.Connected && !RecoverLostPort()) {
+            Q_EMIT ConnectionLost();
+            return;
+        }
+        if (s_.Connected)
+            TimerOpvragen.start();
+    }
+    if (s_.PollValues)
+        TimerPollingtest.stop();
+}
+
+void Connection::TimerPollingtest_Timer()
+{
+    if (s_.PortLost || inWatchdog_)
+        return;
+    inWatchdog_ = true; // the drain and the wake-up wait yield: no second watchdog inside
+    if (port_.IsOpen() && port_.InputCount() == 0 && s_.PollValues && s_.Connected && TimerPollingtest.interval() >= 1) {
+        if (s_.PollRetries >= kMaxPollRetries) {
+            s_.PollRetries = 0;
+            if (UsesJ70WakeUp(s_.DeviceName))
+                SendWakeUpBurst();
+        } else {
+            port_.SetRts(true);
+            port_.SetDtr(true);
+            port_.Write(s_.PollCommand.toLatin1());
+            ++s_.PollRetries;
+            if (s_.EchoCommands)
+                views_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
+            reader_.WachtenLedigenOutputBuffer();
+        }
+    }
+    if (port_.IsOpen() && s_.Connected)
+        PlaatsVerbindingsTijd();
+    inWatchdog_ = false;
+}
+
+void Connection::TimerComm_Timer() { TickCount = TickCount >= 32767 ? 0 : qint16(TickCount + 1); }
+
+void Connection::SendWakeUpBurst()
+{
+    SendWithChecksum(ctx_, QString(24, QChar(0)));
+    int ms = 5000;
+    WaitMilliseconds(ms);
+}
+
+void Connection::WaitMilliseconds(int& ms)
+{
+    if (ms > 65535)
+        ms = 65535;
+    reader_.WaitMilliseconds(ms);
+}
+
+void Connection::PlaatsVerbindingsTijd()
+{
+    if (!s_.Connected)
+        return;
+    views_.SetPanelText(CommViews::PanelPollTime, s_.PollValues ? FormatSecondsAsTime(s_.PollCountdown, s_.TimeSeparator)
+                                                                : lang_[kWaitingForData]);
+    if (s_.LogActive) {
+        const double left = (s_.LogStartTime - NowDays()) * kSecondsPerDay + s_.LogInterval;
+        views_.SetPanelText(CommViews::PanelLogTime, FormatSecondsAsTime(qint64(std::ceil(left - 1e-6)), s_.TimeSeparator));
+    }
+}
+
+void Connection::PropagateReading(bool replace)
+{
+    views_.UpdateTitle();
+    for (int ch = 1; ch <= s_.ChannelCount && ch <= kMaxChannels; ++ch) {
+        if (s_.ChannelInUse(ch) && s_.Channel(ch).Value && s_.Readings[ch].HasValue)
+            views_.ShowValue(ch);
+    }
+    views_.UpdateGraphs(s_.LogCount, true);
+    if (!s_.LogNext && !s_.ReceiveMode)
+        return;
+    if (!replace) {
+        views_.AppendTableRow(s_.CurrentInfo);
+        views_.AppendRecord(s_.CurrentInfo);
+    } else {
+        views_.ReplaceLastTableRow(s_.CurrentInfo);
+        views_.RewriteLastRecord(s_.LogCount, s_.CurrentInfo);
+    }
+    views_.UpdateGraphs(s_.LogCount, false);
+    s_.LogNext = false;
+    views_.SetPanelText(CommViews::PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));
+    if (s_.LimitToPoints && s_.LogCount >= s_.Points) {
+        s_.LogActive = false;
+        PlaatsAanduidingenCOM();
+    }
+}
+
+void Connection::ShowStatus(const QString& text) { views_.SetPanelText(CommViews::PanelMessages, text); }
+
+void Connection::ShowWarning(const QString& title, const QString& text) { views_.ShowWarning(title, text); }
+
+// ---------------------------------------------------------------- measure and logging
+
+void Connection::ShowLastAction(const QString& text)
+{
+    views_.SetPanelText(CommViews::PanelMessages,
+                        text.isEmpty() ? lang_[kIdle] : lang_[kLastAction] + WithoutAmpersand(text));
+}
+
+void Connection::mnuDataMeasure_Click()
+{
+    StartStopVerbinding();
+    if (s_.Connected) {
+        s_.Connected = true;
+        PlaatsAanduidingenCOM();
+        ShowLastAction(lang_[kReadMeasurements]);
+        const double now = NowDays();
+        for (int ch = 1; ch <= s_.ChannelCount && ch <= kMaxChannels; ++ch)
+            ClearReading(s_.Readings[ch], now);
+        views_.ClearValues();
+    } else {
+        s_.Connected = s_.ReceiveMode = s_.TransferMode = false;
+        PlaatsAanduidingenCOM();
+        ShowLastAction(QString());
+    }
+}
+
+void Connection::StartStopVerbinding()
+{
+    s_.PortLost = false;
+    s_.PollRetries = 0;
+    if (!s_.LogMode && !s_.DeviceName.isEmpty()) {
+        s_.Connected = !s_.Connected;
+        if (s_.Connected) {
+            s_.LogNext = false;
+            s_.PollCountdown = 0; // the first cycle runs on the first tick
+            TimerOpvragen.start();
+            OpenCommPoort();
+            if (actionResult_ == ResultFailed)
+                FoutmeldingCommPoort();
+        } else {
+            SluitCommPoort();
+            TimerOpvragen.stop();
+            ToevoegenStop();
+            s_.LogNext = false;
+        }
+        port_.ClearBuffers();
+        if (s_.Connected && IsJ70Device(s_.DeviceName)) {
+            TimerOpvragen.stop();
+            bool timedOut = false;
+            if (!ReadJ70Settings(ctx_, ChannelPresent, timedOut)) {
+                s_.Connected = false;
+                SluitCommPoort();
+            } else {
+                ApplyChannelFlags();
+                TimerOpvragen.start();
+            }
+        }
+        if (s_.Connected && IsG40Device(s_.DeviceName)) {
+            TimerOpvragen.stop();
+            bool timedOut = false;
+            if (!ReadG40Settings(ctx_, ChannelPresent, timedOut)) {
+                s_.Connected = false;
+                SluitCommPoort();
+            } else {
+                s_.ReceivedChannels = ChannelPresent[2] ? 2 : 0;
+                if (s_.ChannelCount >= 2) {
+                    s_.Channel(2).Use = true;
+                    s_.Channel(2).Value = true;
+                }
+                views_.RetileWindows();
+                TimerOpvragen.start();
+            }
+        }
+    }
+    PlaatsAanduidingenCOM();
+}
+
+void Connection::ApplyChannelFlags()
+{
+    const int n = qMin<int>(s_.ChannelCount, kMaxChannels);
+    auto setChannel = [&](int ch, bool on) {
+        if (size_t(ch) < s_.Channels.size()) {
+            s_.Channel(ch).Use = on;
+            s_.Channel(ch).Value = on;
+        }
+    };
+    if (s_.DeviceName == QLatin1String("J7050M")) {
+        if (ChannelPresent[7])
+            s_.ReceivedChannels = ChannelPresent[6] ? 5 : 4;
+        else if (ChannelPresent[6])
+            s_.ReceivedChannels = 4;
+        else
+            s_.ReceivedChannels = qint16((ChannelPresent[1] ? 1 : 0) + (ChannelPresent[2] ? 1 : 0) + (ChannelPresent[3] ? 1 : 0));
+        for (int ch = 1; ch <= n; ++ch)
+            setChannel(ch, ch <= s_.ReceivedChannels);
+    } else {
+        s_.ReceivedChannels = 0;
+        for (int ch = 1; ch <= n; ++ch) {
+            const bool present = ChannelPresent[size_t(ch)] != 0;
+            s_.ReceivedChannels += present ? 1 : 0;
+            setChannel(ch, present);
+        }
+    }
+    s_.ActiveChannelCount = 0;
+    for (int ch = 1; ch <= n; ++ch)
+        s_.ActiveChannelCount += s_.ChannelInUse(ch) ? 1 : 0;
+    views_.RetileWindows();
+}
+
+void Connection::StopVerbinding()
+{
+    if (s_.LogActive)
+        ToevoegenStop();
+    s_.Connected = s_.ReceiveMode = s_.TransferMode = false;
+    s_.LogActive = false;
+    SluitCommPoort();
+    TimerOpvragen.stop();
+    PlaatsAanduidingenCOM();
+}
+
+void Connection::mnuDatalogging_Click()
+{
+    s_.LogNext = false;
+    if (s_.LogActive)
+        ToevoegenStop();
+    s_.LogActive = !s_.LogActive;
+    if (s_.LogActive) {
+        ShowLastAction(lang_[kLogMeasurements]);
+        s_.LogStartTime = NowDays();
+        s_.LogNext = true;
+    } else {
+        ShowLastAction(lang_[kStopLogging]);
+    }
+    PlaatsAanduidingenCOM();
+}
+
+void Connection::ToevoegenStop()
+{
+    if (!s_.LogActive || s_.LogCount < 1)
+        return;
+    double stop = std::floor(NowDays() * kSecondsPerDay + 1e-6) / kSecondsPerDay;
+    if (stop == s_.Readings[1].ReadingTime)
+        stop += kOneSecond;
+    s_.CurrentInfo = lang_[kStop];
+    s_.Readings[1].ReadingTime = stop;
+    ++s_.LogCount;
+    views_.AppendTableRow(s_.CurrentInfo);
+    views_.AppendRecord(QStringLiteral("Stop"));
+}
+
+void Connection::PlaatsAanduidingenCOM()
+{
+    TimerOpvragen.stop();
+    if (!s_.StartPort.isEmpty())
+        s_.SerialPort = s_.StartPort;
+    views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    views_.RefreshIndications();
+    if (s_.Connected)
+        TimerOpvragen.start();
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The meter connection: the serial port and its failures, the poll cycle that
+// turns arriving text into recorded readings, and the Measure and logging
+// commands. Free of widgets: the windows are reached through CommViews, so the
+// same connection runs under the main window and in the command line.
+
+#include "comm/seriallinereader.h"
+#include "devices/commandprotocol.h"
+#include "devices/parsercontext.h"
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+struct AppState;
+class LanguageTable;
+class SerialPortService;
+class CommViews;
+
+class Connection : public QObject, public ReadingSink {
+    Q_OBJECT
+public:
+    enum Result : qint16 { ResultNone = 0, ResultOk = 1, ResultFailed = 2 };
+
+    Connection(AppState& state, LanguageTable& language, SerialPortService& port, CommViews& views,
+               QObject* parent = nullptr);
+    ~Connection() override;
+
+    // ---- Port manager
+    // The ports that open, as "COM1, COM3, /dev/ttyUSB0"; "" when none.
+    QString ZoekSerielePoorten();
+    void initCommPoort();
+    void InstellenCommPoort();
+    void OpenCommPoort();
+    void SluitCommPoort();
+    void FoutmeldingOpenPoort();
+    void FoutmeldingCommPoort();
+    qint16 ActionResult() const { return actionResult_; }
+    // The number after "COM" (0 when there is none).
+    static int PortNumber(const QString& name);
+
+    // ---- Receive loop
+    void TimerOpvragen_Timer();
+    void TimerPollingtest_Timer();
+    void TimerComm_Timer();
+    void PlaatsVerbindingsTijd();
+    // Waits `ms` milliseconds (at most 65535; the caller's value is capped too).
+    void WaitMilliseconds(int& ms);
+    void PropagateReading(bool replace) override;
+    void StopReplyWatchdog() override { TimerPollingtest.stop(); }
+    void ShowStatus(const QString& text) override;
+    void ShowWarning(const QString& title, const QString& text) override;
+
+    // ---- Measure and logging
+    void mnuDataMeasure_Click();
+    void StartStopVerbinding();
+    void StopVerbinding();
+    void mnuDatalogging_Click();
+    void ToevoegenStop();
+    void PlaatsAanduidingenCOM();
+    void ShowLastAction(const QString& text);
+
+    QTimer TimerOpvragen;    // the one-second poll tick
+    QTimer TimerPollingtest; // the reply watchdog
+    QTimer TimerComm;        // counts TickCount
+    qint16 TickCount = 0;
+    bool RetilePending = false;
+    ChannelCodes ChannelPresent{};
+
+    SerialLineReader& Reader() { return reader_; }
+    ParserContext& Context() { return ctx_; }
+    SerialPortService& Port() { return port_; }
+    // Where the present ports come from (tests replace it).
+    std::function<bool(const QString&)> portPresent;
+    std::function<QStringList()> availablePorts;
+
+Q_SIGNALS:
+    // The connection stopped because the port failed or vanished.
+    void ConnectionLost();
+
+private:
+    void OnPortError(int event);
+    // The port vanished during a poll: asks Retry/Cancel; true when it is back.
+    bool RecoverLostPort();
+    void SendPoll();
+    void SendWakeUpBurst();
+    void ApplyChannelFlags();
+    QString PortTitle() const;
+    QString CheckPortText() const;
+
+    AppState& s_;
+    LanguageTable& lang_;
+    SerialPortService& port_;
+    CommViews& views_;
+    SerialLineReader reader_;
+    ParserContext ctx_;
+    qint16 actionResult_ = ResultNone;
+    bool inCycle_ = false;
+    bool inWatchdog_ = false;
+    bool portGonePending_ = false;
+};

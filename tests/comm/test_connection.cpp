@@ -1,0 +1,268 @@
+#include "comm/commviews.h"
+#include "comm/connection.h"
+#include "core/appstate.h"
+#include "core/datetime.h"
+#include "devices/catalogue.h"
+#include "i18n/languagetable.h"
+#include "support/fakeserialport.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+class RecordingViews : public CommViews {
+public:
+    void ShowValue(int channel) override { shown << channel; }
+    void AppendTableRow(const QString& info) override { rows << info; }
+    bool AppendRecord(const QString& info) override { records << info; return true; }
+    void SetPanelText(int panel, const QString& text) override { panels[panel] = text; }
+    void ShowWarning(const QString& title, const QString& text) override { warnings << title + QStringLiteral(" | ") + text; }
+    Answer AskRetryCancel(const QString& title, const QString& text) override
+    {
+        questions << title + QStringLiteral(" | ") + text;
+        return answers.isEmpty() ? Cancel : answers.takeFirst();
+    }
+    bool ScanProgress(const QString& caption, int position, int) override
+    {
+        captions << caption;
+        return position < cancelAt;
+    }
+    QList<int> shown;
+    QStringList rows, records, warnings, questions, captions;
+    QMap<int, QString> panels;
+    QList<Answer> answers;
+    int cancelAt = 1000;
+};
+
+struct Rig {
+    explicit Rig(const QString& model = QStringLiteral("A101"))
+    {
+        ApplyDevice(state, model, NowDays());
+        state.DeviceName = model;
+        state.SerialPort = QStringLiteral("/dev/pts/99");
+        conn.portPresent = [this](const QString&) { return present; };
+    }
+    AppState state;
+    LanguageTable lang;
+    FakeSerialPort port;
+    RecordingViews views;
+    Connection conn{state, lang, port, views};
+    bool present = true;
+};
+
+const QByteArray kPoll = ">5\r\n";
+const QByteArray kReply = "7.01\tpH\t25.0\t10:15:30\t02/03/26\r\n<5\r\n";
+} // namespace
+
+TEST(PortManager, ConfigurationRules)
+{
+    const struct { const char* port; const char* start; qint16 result; const char* device; int warning; } cases[] = {
+        {"COM1", "", Connection::ResultOk, "/dev/ttyS0", 0},
+        {"COM1", "COM4", Connection::ResultOk, "/dev/ttyS3", 0},       // the command-line port wins and is kept
+        {"COM255", "", Connection::ResultOk, "/dev/ttyS254", 0},
+        {"COM256", "", Connection::ResultFailed, "", 288},
+        {"/dev/ttyUSB0", "", Connection::ResultOk, "/dev/ttyUSB0", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.port);
+        Rig r;
+        r.state.SerialPort = QString::fromLatin1(c.port);
+        r.state.StartPort = QString::fromLatin1(c.start);
+        r.conn.InstellenCommPoort();
+        EXPECT_EQ(r.conn.ActionResult(), c.result);
+        EXPECT_EQ(r.port.Device(), QString::fromLatin1(c.device));
+        if (*c.start)
+            EXPECT_EQ(r.state.SerialPort, QString::fromLatin1(c.start));
+        if (c.warning) {
+            ASSERT_EQ(r.views.warnings.size(), 1);
+            EXPECT_EQ(r.views.warnings[0], QStringLiteral("Serial port: COM256 | ") + r.lang[c.warning]);
+            EXPECT_EQ(r.port.configures, 0) << "the port is not touched";
+        }
+    }
+}
+
+TEST(PortManager, ConfiguringAnOpenPortIsRefused)
+{
+    Rig r;
+    r.conn.InstellenCommPoort();
+    r.conn.OpenCommPoort();
+    ASSERT_TRUE(r.port.IsOpen());
+    r.state.SerialPort = QStringLiteral("COM2");
+    r.conn.InstellenCommPoort();
+    EXPECT_EQ(r.conn.ActionResult(), Connection::ResultFailed);
+    EXPECT_EQ(r.port.Device(), QStringLiteral("/dev/pts/99"));
+    EXPECT_TRUE(r.views.warnings.value(0).endsWith(QStringLiteral("The serial port is already in use!")));
+}
+
+TEST(PortManager, OpenFailureReportsAndStops)
+{
+    Rig r;
+    r.port.failingDevices.insert(QStringLiteral("/dev/pts/99"));
+    r.state.LogActive = r.state.LogNext = true;
+    r.conn.mnuDataMeasure_Click();
+    EXPECT_FALSE(r.state.Connected);
+    EXPECT_FALSE(r.state.LogActive);
+    EXPECT_EQ(r.conn.ActionResult(), Connection::ResultFailed);
+    ASSERT_GE(r.views.warnings.size(), 1);
+    EXPECT_TRUE(r.views.warnings[0].startsWith(QStringLiteral("A101 - /dev/pts/99 | Error opening '/dev/pts/99' !")));
+}
+
+TEST(PortManager, ScanListsPortsThatOpenAndStopsOnCancel)
+{
+    Rig r;
+    r.conn.availablePorts = [] {
+        return QStringList{QStringLiteral("COM1"), QStringLiteral("COM2"), QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0")};
+    };
+    r.port.failingDevices.insert(QStringLiteral("/dev/ttyS1")); // COM2 in use by another program
+    EXPECT_EQ(r.conn.ZoekSerielePoorten(), QStringLiteral("COM1, COM3, /dev/ttyUSB0"));
+    EXPECT_EQ(r.views.captions.value(1), QStringLiteral("Settings: Port COM2"));
+    EXPECT_FALSE(r.port.IsOpen());
+
+    r.views.cancelAt = 3;
+    EXPECT_EQ(r.conn.ZoekSerielePoorten(), QStringLiteral("COM1"));
+    EXPECT_TRUE(r.state.ProgressCancel);
+
+    r.conn.availablePorts = [] { return QStringList(); };
+    EXPECT_EQ(r.conn.ZoekSerielePoorten(), QString());
+}
+
+TEST(ReceiveLoop, PollModeCountsDownAndRecordsReplies)
+{
+    Rig r;
+    r.state.PollValues = true;
+    r.state.PollInterval = 10;
+    r.port.reply = [](const QByteArray& sent) { return sent == kPoll ? kReply : QByteArray(); };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    ASSERT_TRUE(r.state.Connected);
+    r.conn.TimerOpvragen_Timer(); // first tick: a poll at once
+    EXPECT_EQ(r.port.written, kPoll);
+    EXPECT_EQ(r.views.shown, (QList<int>{1, 2}));
+    EXPECT_TRUE(r.views.rows.isEmpty()) << "shown, not logged";
+    for (int tick = 1; tick <= 9; ++tick) {
+        r.conn.TimerOpvragen_Timer();
+        EXPECT_EQ(r.port.writes, 1) << "tick " << tick;
+    }
+    EXPECT_EQ(r.views.panels.value(CommViews::PanelPollTime), QStringLiteral("00:00:01"));
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_EQ(r.port.writes, 2);
+}
+
+TEST(ReceiveLoop, LoggingRecordsUntilThePointLimit)
+{
+    Rig r;
+    r.state.PollValues = true;
+    r.state.PollInterval = 1;
+    r.state.LimitToPoints = true;
+    r.state.Points = 3;
+    r.port.reply = [](const QByteArray&) { return kReply; };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    r.conn.mnuDatalogging_Click();
+    ASSERT_TRUE(r.state.LogActive);
+    for (int i = 0; i < 3; ++i) {
+        r.state.LogNext = true; // as the log interval would
+        r.conn.TimerOpvragen_Timer();
+    }
+    EXPECT_EQ(r.state.LogCount, 3);
+    EXPECT_EQ(r.views.records.size(), 3);
+    EXPECT_FALSE(r.state.LogActive) << "the third reading reached the limit";
+    EXPECT_EQ(r.views.panels.value(CommViews::PanelLogCounter), QStringLiteral("Log# 3"));
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_EQ(r.views.records.size(), 3) << "shown but no longer logged";
+    EXPECT_EQ(r.views.shown.size(), 8);
+    EXPECT_EQ(r.views.warnings, QStringList());
+}
+
+TEST(ReceiveLoop, StopWhileLoggingWritesTheStopRecord)
+{
+    Rig r;
+    r.state.PollValues = true;
+    r.port.reply = [](const QByteArray&) { return kReply; };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    r.conn.mnuDatalogging_Click();
+    r.conn.TimerOpvragen_Timer();
+    ASSERT_EQ(r.state.LogCount, 1);
+    r.conn.mnuDataMeasure_Click();
+    EXPECT_FALSE(r.state.Connected);
+    EXPECT_EQ(r.views.records, (QStringList{QString(), QStringLiteral("Stop")}));
+    EXPECT_EQ(r.views.rows.last(), QStringLiteral("Stop"));
+    EXPECT_EQ(r.state.LogCount, 2);
+    EXPECT_FALSE(r.port.IsOpen());
+}
+
+TEST(ReceiveLoop, WatchdogResendsThenPauses)
+{
+    for (const char* model : {"A101", "J7010"}) {
+        SCOPED_TRACE(model);
+        Rig r(QString::fromLatin1(model));
+        r.state.PollValues = true;
+        r.state.Connected = true;
+        r.conn.InstellenCommPoort();
+        r.conn.OpenCommPoort();
+        r.state.PollRetries = 1; // the tick's own poll
+        for (int i = 0; i < 4; ++i)
+            r.conn.TimerPollingtest_Timer();
+        EXPECT_EQ(r.state.PollRetries, 5);
+        EXPECT_EQ(r.port.writes, 4);
+        r.port.written.clear();
+        const int before = r.port.writes;
+        r.conn.TimerPollingtest_Timer(); // the pause (and the wake-up burst for J7 models)
+        EXPECT_EQ(r.state.PollRetries, 0);
+        if (QByteArray(model).startsWith("J7"))
+            EXPECT_EQ(r.port.written, QByteArray(24, '\0') + QByteArray(1, '\0') + "\r\n");
+        else
+            EXPECT_EQ(r.port.writes, before);
+    }
+}
+
+TEST(ReceiveLoop, TickCountWraps)
+{
+    Rig r;
+    r.conn.TickCount = 32767;
+    r.conn.TimerComm_Timer();
+    EXPECT_EQ(r.conn.TickCount, 0);
+}
+
+TEST(ReceiveLoop, VanishedPortAsksRetryThenGivesUp)
+{
+    Rig r;
+    r.state.PollValues = true;
+    r.port.reply = [&r](const QByteArray&) {
+        QTimer::singleShot(0, &r.port, [&r] { r.port.Vanish(); });
+        return QByteArray();
+    };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    r.present = false;
+    r.views.answers = {CommViews::Retry, CommViews::Cancel};
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_EQ(r.views.questions.size(), 2) << "Retry with the port still absent asks again";
+    EXPECT_TRUE(r.views.questions[0].startsWith(QStringLiteral("/dev/pts/99 | An error occurred")));
+    EXPECT_TRUE(r.state.PortLost);
+    EXPECT_FALSE(r.state.Connected);
+    EXPECT_FALSE(r.conn.TimerOpvragen.isActive());
+}
+
+TEST(ReceiveLoop, VanishedPortComesBackOnRetry)
+{
+    Rig r;
+    r.state.PollValues = true;
+    int polls = 0;
+    r.port.reply = [&](const QByteArray&) {
+        if (++polls == 1)
+            QTimer::singleShot(0, &r.port, [&r] { r.port.Vanish(); });
+        else
+            return kReply;
+        return QByteArray();
+    };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    r.views.answers = {CommViews::Retry};
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_TRUE(r.state.Connected);
+    EXPECT_TRUE(r.port.IsOpen());
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_EQ(r.views.shown, (QList<int>{1, 2}));
+}
