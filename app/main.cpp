@@ -5,21 +5,23 @@
 #include "devices/catalogue.h"
 #include "i18n/languagetable.h"
 #include "platform/core/systeminfo.h"
+#include "comm/connection.h"
 #include "views/mainwindow.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 void PrintUsage()
 {
-    std::printf("Usage: vam [cfg=C] [/comN | --port=DEVICE] [--model=MODEL] [FILE.vam]\n"
-                "  cfg=C          use the configuration variant C (files *.CFGC)\n"
+    std::printf("Usage: vam [/comN | --port=DEVICE] [--model=MODEL] [--listen] [--connect]\n"
                 "  /comN          use serial port COMn\n"
                 "  --port=DEVICE  use the serial port DEVICE (e.g. /dev/ttyUSB0)\n"
-                "  --model=MODEL  select the meter model\n"
-                "  FILE.vam       open this data file\n"
+                "  --model=MODEL  select the meter model (see 'vam-cli models')\n"
+                "  --listen       the meter prints on its own (no polling)\n"
+                "  --connect      start measuring at once\n"
                 "  --help         show this text\n"
                 "  --version      show the version\n");
 }
@@ -51,9 +53,36 @@ int main(int argc, char** argv)
     state.TimeSeparator = LocaleTimeSeparator();
     state.DateSeparator = LocaleDateSeparator();
     state.ApplyDefaults();
+    state.PollValues = true;
+    state.PollInterval = 1;
+
+    bool connect = false;
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    for (const QString& a : args) {
+        if (a.startsWith(QLatin1String("--port=")))
+            state.StartPort = a.mid(7);
+        else if (a.startsWith(QLatin1String("/com"), Qt::CaseInsensitive))
+            state.StartPort = a.mid(1).left(5).toUpper();
+        else if (a.startsWith(QLatin1String("--model="))) {
+            const QString model = a.mid(8);
+            if (!FindModel(model)) {
+                std::fprintf(stderr, "vam: '%s' is not a supported model (see 'vam-cli models')\n", qPrintable(model));
+                return 2;
+            }
+            state.DeviceName = model;
+        } else if (a == QLatin1String("--listen"))
+            state.PollValues = false;
+        else if (a == QLatin1String("--connect"))
+            connect = true;
+    }
+    if (!state.StartPort.isEmpty())
+        state.SerialPort = state.StartPort;
     ApplyDevice(state, state.DeviceName, NowDays());
 
     MainWindow window(state, language);
     window.show();
+    window.Conn().initCommPoort();
+    if (connect)
+        QTimer::singleShot(0, &window, [&window] { window.Conn().mnuDataMeasure_Click(); });
     return app.exec();
 }

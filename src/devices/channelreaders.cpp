@@ -74,6 +74,7 @@ void ParseValueUnitExp(ParserContext& ctx, ChannelReading& rec, QString& text, d
     if (rec.ValueText.isEmpty()) {
         SkipField(text);
         SkipField(text);
+        ClearReading(rec, t); // no stale unit or value flag from an earlier reading
         return;
     }
     if (text.startsWith(QLatin1Char('E')))
@@ -150,4 +151,7 @@ void FinishReading(ParserContext& ctx)
     if (ctx.state.LogNext)
         ++ctx.state.LogCount;
     ctx.sink.PropagateReading(false);
+    // The remarks belonged to the reading just recorded: the next reading of
+    // a burst must not carry an earlier reading's alarm or relative mode.
+    ctx.state.CurrentInfo.clear();
 }

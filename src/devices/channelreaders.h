@@ -37,5 +37,5 @@ void ApplyTemperature(ParserContext& ctx, int k, const QString& tmp, double t);
 // Value and unit emptied and over-range false (time and has-value kept).
 void ClearChannel(ChannelReading& rec);
 
-// The burst path: counts a logged reading and records it.
+// Counts a logged reading, records it, and empties the remark text.
 void FinishReading(ParserContext& ctx);

@@ -1,3 +1,74 @@
-// TEMPORARY placeholder: replaced by the family parser.
+// P650 family (P651, P652). One printed line per reading:
+//   date TAB time TAB value[alarm] TAB value[alarm] ... CR LF
+// with one temperature per channel in use, all in the unit the user chose.
+// Identification lines ("Identification No: 12345") come on their own.
+
+#include "core/appstate.h"
+#include "devices/channelreaders.h"
+#include "devices/linereader.h"
+#include "devices/parsercontext.h"
 #include "devices/parsers.h"
-void ParseP650(ParserContext&, bool& complete) { complete = false; }
+#include "devices/tokenizer.h"
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Reads the temperatures of a date-first line; true when any channel got one.
+bool ReadTemperatures(ParserContext& ctx, QString& line)
+{
+    AppState& s = ctx.state;
+    QString stop;
+    ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop); // date
+    if (stop != QLatin1String("\t"))
+        return false;
+    ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop); // time
+    if (stop != QLatin1String("\t"))
+        return false;
+    // Settings that never went through the settings dialog may lack the unit;
+    // the dialog's own default is °C.
+    const QString unit = s.DeviceUnit.isEmpty() ? QStringLiteral("\u00B0C") : s.DeviceUnit;
+    const double t = TimestampNow(ctx);
+    bool any = false;
+    for (int ch = 1; ch <= s.ChannelCount; ++ch) {
+        ChannelReading& rec = s.Readings[ch];
+        if (!s.ChannelInUse(ch)) {
+            ClearChannel(rec);
+            continue;
+        }
+        QString alarm;
+        ParseValueAlarm(ctx, rec, line, t, alarm);
+        if (!alarm.isEmpty())
+            s.CurrentInfo = JoinRemark(s.CurrentInfo, QStringLiteral("Alarm CH%1: %2").arg(ch).arg(alarm));
+        if (!rec.ValueText.isEmpty()) {
+            rec.UnitText = unit;
+            any = true;
+        }
+    }
+    return any;
+}
+} // namespace
+
+void ParseP650(ParserContext& ctx, bool& complete)
+{
+    AppState& s = ctx.state;
+    QString& buffer = ctx.buffers.p650;
+    for (;;) {
+        float timeout = 0;
+        ctx.reader.LeesLijnRs232(buffer, kCrLf, timeout);
+        if (!ctx.reader.CommConditiesOK())
+            return;
+        QString line = TakeLine(buffer);
+        if (line.isEmpty())
+            return; // nothing complete arrived
+        if (!s.IdMarker.isEmpty() && line.contains(s.IdMarker))
+            s.IdentificationNumber = ExtractIdentification(ctx, line);
+        if (line.size() >= 8 && line.left(3).contains(QLatin1Char('/')) && ReadTemperatures(ctx, line))
+            complete = true;
+        if (!buffer.contains(kCrLf))
+            return;
+        if (complete) { // burst: the next printed line is waiting
+            FinishReading(ctx);
+            complete = false;
+        }
+    }
+}

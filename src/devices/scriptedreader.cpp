@@ -36,10 +36,15 @@ void ScriptedLineReader::WaitForInput(double maxSeconds)
     if (!open_ || ready_)
         return;
     if (next_ >= chunks_.size()) {
-        // The script is over. The port closes once somebody really waits for
-        // more; text already received can still be parsed first.
-        if (maxSeconds != 0)
+        // The script is over. The first limited wait runs into its time-out
+        // (a meter that printed a short reading and fell silent); whoever
+        // waits for more after that finds the port closed.
+        if (maxSeconds > 0 && !timedOutAtEnd_) {
+            clock_ += maxSeconds;
+            timedOutAtEnd_ = true;
+        } else if (maxSeconds != 0) {
             open_ = false;
+        }
         return;
     }
     Chunk& c = chunks_[next_];

@@ -52,6 +52,7 @@ private:
     qsizetype next_ = 0;
     bool ready_ = false; // chunks_[next_] has arrived
     bool open_ = true;
+    bool timedOutAtEnd_ = false;
     double clock_ = 0;
     QByteArray written_;
     int clears_ = 0;

@@ -1,43 +1,503 @@
 #include "views/mainwindow.h"
 
+#include "comm/connection.h"
 #include "core/appstate.h"
+#include "core/datetime.h"
+#include "devices/catalogue.h"
 #include "i18n/languagetable.h"
+#include "platform/serial/serialportservice.h"
+#include "platform/ui/icons.h"
+#include "platform/ui/qtcolors.h"
+#include "views/valuewindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QStatusBar>
+#include <QToolBar>
+#include <QTimer>
+#include <QFileInfo>
+#include <cmath>
 
-MainWindow::MainWindow(AppState& state, LanguageTable& language, QWidget* parent)
-    : QMainWindow(parent), state_(state), lang_(language)
+namespace {
+enum Text {
+    kFile = 0, kNew = 1, kOpen = 2, kSaveSettings = 3, kSaveAs = 4, kPrint = 5, kPrinterSettings = 6, kExit = 7,
+    kEdit = 8, kCopy = 9, kDelete = 10, kData = 11, kLog = 12, kSettingsEntry = 13, kReceive = 32,
+    kWindow = 57, kTileH = 58, kTileV = 59, kCascade = 60, kArrangeIcons = 61, kFont = 62, kToolbar = 78,
+    kTerminal = 84, kHelp = 126, kContents = 142, kTransfer = 135, kVersion = 137, kProgramDescription = 143,
+    kTipNew = 152, kTipOpen = 153, kTipSaveAs = 154, kTipPrint = 155, kTipSettings = 156, kTipGraphSettings = 157,
+    kTipFont = 158, kTipSaveSettings = 159, kTipLog = 160, kTipReceive = 161, kTipTransfer = 162,
+    kTipDisconnect = 163, kTipTerminal = 164, kTipCopy = 165, kReadMeasurements = 208, kLogMeasurements = 210,
+    kStopLogging = 211, kSaveSettingsAs = 213, kReadSettings = 214, kView = 218, kGraphs = 219, kTable = 220,
+    kValues = 221, kOpened = 277, kDatestamped = 230,
+};
+const char* const kPanelKeys[MainWindow::kPanelCount] = {"Settings", "PollTime", "LogTime", "LogCounter", "Messages"};
+} // namespace
+
+MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortService* port, QWidget* parent)
+    : QMainWindow(parent), s_(state), lang_(language)
 {
     setObjectName(QStringLiteral("mdiVAM"));
+    port_ = port ? port : CreateQtSerialPort();
+    port_->setParent(this);
+    conn_ = new Connection(s_, lang_, *port_, *this, this);
+
     mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    resize(1100, 720);
+    RebuildValueWindows();
+    LaadStrings();
+    RefreshIndications();
+}
 
+MainWindow::~MainWindow()
+{
+    // The connection's waits must not outlive the windows they update.
+    if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
+        conn_->StopVerbinding();
+}
+
+void MainWindow::BuildMenus()
+{
     fileMenu_ = menuBar()->addMenu(QString());
-    exitAction_ = fileMenu_->addAction(QString(), this, &QWidget::close);
-    helpMenu_ = menuBar()->addMenu(QString());
+    actNew_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("New")), QString());
+    actOpen_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("Open")), QString());
+    actSaveAs_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("SaveAs")), QString());
+    fileMenu_->addSeparator();
+    actReadSettings_ = fileMenu_->addAction(QString());
+    actSaveSettings_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("SaveSettings")), QString());
+    actSaveSettingsAs_ = fileMenu_->addAction(QString());
+    fileMenu_->addSeparator();
+    actPrint_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("Print")), QString());
+    actPrinterSettings_ = fileMenu_->addAction(QString());
+    fileMenu_->addSeparator();
+    actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
+    // Data files, configuration files and printing arrive with their windows.
+    for (QAction* a : {actNew_, actOpen_, actSaveAs_, actReadSettings_, actSaveSettings_, actSaveSettingsAs_, actPrint_,
+                       actPrinterSettings_})
+        a->setEnabled(false);
 
-    static const char* const kPanelKeys[kPanelCount] = {"Settings", "Connection", "Log", "LogCount", "LastAction"};
+    editMenu_ = menuBar()->addMenu(QString());
+    actCopy_ = editMenu_->addAction(QString());
+    actDelete_ = editMenu_->addAction(ToolbarIcon(QStringLiteral("Clear")), QString());
+    actCopy_->setEnabled(false);
+    actDelete_->setEnabled(false);
+
+    viewMenu_ = menuBar()->addMenu(QString());
+    actViewValues_ = viewMenu_->addAction(QString(), this, [this] {
+        for (int ch = 1; ch <= s_.ChannelCount; ++ch)
+            if (s_.ChannelInUse(ch))
+                s_.Channel(ch).Value = true;
+        RebuildValueWindows();
+    });
+    actViewTable_ = viewMenu_->addAction(QString());
+    actViewGraphs_ = viewMenu_->addAction(QString());
+    actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString());
+    actViewToolbar_ = viewMenu_->addAction(QString());
+    actViewToolbar_->setCheckable(true);
+    actViewToolbar_->setChecked(true);
+    for (QAction* a : {actViewTable_, actViewGraphs_, actViewTerminal_})
+        a->setEnabled(false);
+
+    dataMenu_ = menuBar()->addMenu(QString());
+    connect(dataMenu_, &QMenu::aboutToShow, this, &MainWindow::InstellenKnoppenData);
+    actMeasure_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("ImageConnect")), QString(), this,
+                                       [this] { conn_->mnuDataMeasure_Click(); });
+    actLog_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("ImageLog")), QString(), this, [this] {
+        InstellenKnoppenData();
+        if (actLog_->isEnabled())
+            conn_->mnuDatalogging_Click();
+    });
+    actReceive_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Receive")), QString());
+    actTransfer_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Transfer")), QString());
+    dataMenu_->addSeparator();
+    actSettings_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Settings")), QString());
+    actSettings_->setEnabled(false);
+    for (QAction* a : {actMeasure_, actLog_, actReceive_, actTransfer_})
+        a->setCheckable(true);
+
+    windowMenu_ = menuBar()->addMenu(QString());
+    actTileH_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("TileH")), QString(), this, [this] { ApplyArrangement(TileHorizontal); });
+    actTileV_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("TileV")), QString(), this, [this] { ApplyArrangement(TileVertical); });
+    actCascade_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("Cascade")), QString(), this, [this] { ApplyArrangement(Cascade); });
+    actArrangeIcons_ = windowMenu_->addAction(QString(), this, [this] { ApplyArrangement(ArrangeIcons); });
+    windowMenu_->addSeparator();
+    actFont_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("Font")), QString());
+    actFont_->setEnabled(false);
+
+    helpMenu_ = menuBar()->addMenu(QString());
+    actHowTo_ = helpMenu_->addAction(QString());
+    actContents_ = helpMenu_->addAction(ToolbarIcon(QStringLiteral("Help")), QString());
+    actHowTo_->setEnabled(false);
+    actContents_->setEnabled(false);
+    helpMenu_->addSeparator();
+    actAbout_ = helpMenu_->addAction(QString(), this, [this] {
+        QMessageBox::about(this, QStringLiteral("VAM"),
+                           QStringLiteral("<b>VAM</b> %1 %2<br>%3<br><br>Qt %4, %5")
+                               .arg(lang_[kVersion], QStringLiteral(VAM_VERSION), lang_[kProgramDescription].toHtmlEscaped(),
+                                    QString::fromLatin1(qVersion()), QSysInfo::prettyProductName().toHtmlEscaped()));
+    });
+}
+
+void MainWindow::BuildToolBar()
+{
+    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_->setObjectName(QStringLiteral("Toolbar"));
+    toolBar_->setIconSize(QSize(24, 24));
+    toolBar_->addAction(actNew_);
+    toolBar_->addAction(actOpen_);
+    toolBar_->addAction(actSaveAs_);
+    toolBar_->addAction(actPrint_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actDelete_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actSettings_);
+    toolBar_->addAction(actFont_);
+    toolBar_->addAction(actSaveSettings_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actMeasure_);
+    toolBar_->addAction(actLog_);
+    toolBar_->addAction(actReceive_);
+    toolBar_->addAction(actTransfer_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actViewTerminal_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actTileH_);
+    toolBar_->addAction(actTileV_);
+    toolBar_->addAction(actCascade_);
+    toolBar_->addSeparator();
+    toolBar_->addAction(actContents_);
+    connect(actViewToolbar_, &QAction::toggled, toolBar_, &QToolBar::setVisible);
+}
+
+void MainWindow::BuildStatusBar()
+{
     for (int i = 0; i < kPanelCount; ++i) {
         auto* label = new QLabel(this);
         label->setObjectName(QLatin1String(kPanelKeys[i]));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setMinimumWidth(i == 0 ? 160 : 90);
+        label->setContentsMargins(4, 0, 4, 0);
         statusBar()->addWidget(label, i == kPanelCount - 1 ? 1 : 0);
         panels_[size_t(i)] = label;
     }
-    resize(1024, 700);
-    LaadStrings();
 }
 
 void MainWindow::LaadStrings()
 {
-    setWindowTitle(state_.DeviceName.isEmpty() ? QStringLiteral("VAM") : state_.DeviceName);
-    fileMenu_->setTitle(lang_[0]);
-    exitAction_->setText(lang_[7]);
-    helpMenu_->setTitle(lang_[126]);
-    panels_[0]->setText(state_.SerialPort + QStringLiteral(", ") + state_.Baudrate + QStringLiteral(" bps."));
-    panels_[4]->setText(lang_[207] + lang_[49]);
+    fileMenu_->setTitle(lang_[kFile]);
+    actNew_->setText(lang_[kNew]);
+    actOpen_->setText(lang_[kOpen]);
+    actSaveAs_->setText(lang_[kSaveAs]);
+    actReadSettings_->setText(lang_[kReadSettings]);
+    actSaveSettings_->setText(lang_[kSaveSettings]);
+    actSaveSettingsAs_->setText(lang_[kSaveSettingsAs]);
+    actPrint_->setText(lang_[kPrint]);
+    actPrinterSettings_->setText(lang_[kPrinterSettings]);
+    actExit_->setText(lang_[kExit]);
+    editMenu_->setTitle(lang_[kEdit]);
+    actCopy_->setText(lang_[kCopy]);
+    actDelete_->setText(lang_[kDelete]);
+    viewMenu_->setTitle(lang_[kView]);
+    actViewValues_->setText(lang_[kValues]);
+    actViewTable_->setText(lang_[kTable]);
+    actViewGraphs_->setText(lang_[kGraphs]);
+    actViewTerminal_->setText(lang_[kTerminal]);
+    actViewToolbar_->setText(lang_[kToolbar]);
+    dataMenu_->setTitle(lang_[kData]);
+    actMeasure_->setText(lang_[kReadMeasurements]);
+    actReceive_->setText(lang_[kReceive]);
+    actTransfer_->setText(lang_[kTransfer]);
+    actSettings_->setText(lang_[kSettingsEntry]);
+    windowMenu_->setTitle(lang_[kWindow]);
+    actTileH_->setText(lang_[kTileH]);
+    actTileV_->setText(lang_[kTileV]);
+    actCascade_->setText(lang_[kCascade]);
+    actArrangeIcons_->setText(lang_[kArrangeIcons]);
+    actFont_->setText(lang_[kFont]);
+    helpMenu_->setTitle(lang_[kHelp]);
+    actHowTo_->setText(QString(lang_[kHelp]).remove(QLatin1Char('&')) + QStringLiteral("..."));
+    actContents_->setText(lang_[kContents]);
+    actAbout_->setText(lang_[kVersion] + QStringLiteral("..."));
+
+    actNew_->setToolTip(lang_[kTipNew]);
+    actOpen_->setToolTip(lang_[kTipOpen]);
+    actSaveAs_->setToolTip(lang_[kTipSaveAs]);
+    actPrint_->setToolTip(lang_[kTipPrint]);
+    actSettings_->setToolTip(lang_[kTipSettings]);
+    actFont_->setToolTip(lang_[kTipFont]);
+    actSaveSettings_->setToolTip(lang_[kTipSaveSettings] + s_.ConfigFileName);
+    actReceive_->setToolTip(lang_[kTipReceive]);
+    actTransfer_->setToolTip(lang_[kTipTransfer]);
+    actViewTerminal_->setToolTip(lang_[kTipTerminal]);
+    actDelete_->setToolTip(QString(lang_[kDelete]).remove(QLatin1Char('&')));
+    Q_UNUSED(kTipGraphSettings);
+    Q_UNUSED(kTipCopy);
+    Q_UNUSED(kTipLog);
+    Q_UNUSED(kTipDisconnect);
+    for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
+        if (ValueWindow* v = Value(ch))
+            v->LaadStrings();
+    ZetTitel();
+    RefreshIndications();
+}
+
+ValueWindow* MainWindow::Value(int channel) const
+{
+    if (channel < 1 || channel >= int(valueSubs_.size()) || !valueSubs_[size_t(channel)])
+        return nullptr;
+    return qobject_cast<ValueWindow*>(valueSubs_[size_t(channel)]->widget());
+}
+
+void MainWindow::SetDevice(const QString& name)
+{
+    if (name.isEmpty())
+        return;
+    if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
+        conn_->StopVerbinding();
+    ApplyDevice(s_, name, NowDays());
+    s_.DeviceName = name;
+    RebuildValueWindows();
+    ZetTitel();
+    RefreshIndications();
+}
+
+void MainWindow::RebuildValueWindows()
+{
+    for (auto& sub : valueSubs_)
+        if (sub)
+            sub->deleteLater();
+    valueSubs_.assign(size_t(s_.ChannelCount) + 1, nullptr);
+    for (int ch = 1; ch <= s_.ChannelCount; ++ch) {
+        auto* value = new ValueWindow(s_, lang_, ch);
+        QMdiSubWindow* sub = mdi_->addSubWindow(value);
+        sub->setWindowIcon(QIcon());
+        sub->resize(260, 130);
+        valueSubs_[size_t(ch)] = sub;
+        value->LaadStrings();
+        connect(value, &ValueWindow::ClosedByUser, this, [this](int) { RetileWindows(); });
+        sub->setVisible(s_.ChannelInUse(ch) && s_.Channel(ch).Value);
+    }
+    RetileWindows();
+}
+
+void MainWindow::ZetTitel()
+{
+    QString file = s_.LogFileName;
+    if (!s_.FolderData.isEmpty() && file.startsWith(s_.FolderData, Qt::CaseInsensitive))
+        file = file.mid(s_.FolderData.size());
+    while (file.startsWith(QLatin1Char('/')) || file.startsWith(QLatin1Char('\\')))
+        file.remove(0, 1);
+    file = file.toLower();
+    QString title = s_.DeviceName + QStringLiteral(", ") + file;
+    if (!s_.IdentificationNumber.isEmpty())
+        title = QStringLiteral("#") + s_.IdentificationNumber + QStringLiteral(": ") + title;
+    if (s_.DatestampFileName && !s_.LogFileWork.isEmpty()) {
+        if (s_.LogFileWork.compare(s_.LogFileName, Qt::CaseInsensitive) == 0)
+            title += QStringLiteral(" (") + lang_[kDatestamped] + QLatin1Char(')');
+        else
+            title += QStringLiteral(" (") + lang_[kOpened] + QFileInfo(s_.LogFileWork).fileName() + QLatin1Char(')');
+    }
+    setWindowTitle(title);
+}
+
+void MainWindow::InstellenKnoppenData()
+{
+    actMeasure_->setEnabled(true);
+    actReceive_->setEnabled(false); // the logger transfer arrives with its own command
+    actTransfer_->setEnabled(false);
+    actLog_->setEnabled(false);
+    for (QAction* a : {actMeasure_, actLog_, actReceive_, actTransfer_})
+        a->setChecked(false);
+    if (s_.Connected) {
+        actMeasure_->setChecked(true);
+        actLog_->setChecked(s_.LogActive);
+        actLog_->setEnabled(!s_.LogMode);
+        actReceive_->setEnabled(false);
+        actTransfer_->setEnabled(false);
+    } else if (s_.ReceiveMode) {
+        actReceive_->setChecked(true);
+        actMeasure_->setEnabled(false);
+        actTransfer_->setEnabled(false);
+    } else if (s_.TransferMode) {
+        actTransfer_->setChecked(true);
+        actMeasure_->setEnabled(false);
+        actReceive_->setEnabled(false);
+    }
+}
+
+void MainWindow::SetPanelStyle(int panel, bool active)
+{
+    QLabel* l = panels_[size_t(panel - 1)];
+    l->setEnabled(active);
+    l->setFrameStyle(QFrame::Panel | (active ? QFrame::Sunken : QFrame::Raised));
+}
+
+void MainWindow::RefreshIndications()
+{
+    InstellenKnoppenData();
+    const bool connected = s_.Connected && actMeasure_->isEnabled();
+    actMeasure_->setIcon(ToolbarIcon(connected ? QStringLiteral("ImageDisconnect") : QStringLiteral("ImageConnect")));
+    actMeasure_->setToolTip(connected ? lang_[kTipDisconnect] : lang_[kReadMeasurements]);
+    actLog_->setIcon(ToolbarIcon(s_.LogActive ? QStringLiteral("ImageLogging") : QStringLiteral("ImageLog")));
+    actLog_->setText(s_.LogActive ? lang_[kStopLogging] : lang_[kLogMeasurements]);
+    actLog_->setToolTip(lang_[kTipLog]);
+    panels_[0]->setText(s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    if (!s_.LogActive)
+        panels_[2]->setText(FormatSecondsAsTime(s_.LogInterval, s_.TimeSeparator));
+    SetPanelStyle(2, s_.Connected);
+    SetPanelStyle(3, s_.Connected && s_.LogActive);
+    if (s_.Connected && panels_[3]->text().isEmpty())
+        panels_[3]->setText(QStringLiteral("Log# ") + QString::number(s_.LogCount));
+    for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
+        if (ValueWindow* v = Value(ch))
+            v->SetColors();
+}
+
+void MainWindow::ClearValues()
+{
+    for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
+        if (ValueWindow* v = Value(ch))
+            v->WissenWaarden();
+}
+
+void MainWindow::ShowValue(int channel)
+{
+    if (ValueWindow* v = Value(channel))
+        v->OpvullenMeting();
+}
+
+void MainWindow::SetPanelText(int panel, const QString& text)
+{
+    if (panel >= 1 && panel <= kPanelCount)
+        panels_[size_t(panel - 1)]->setText(text);
+}
+
+void MainWindow::ApplyArrangement(int arrange)
+{
+    s_.LastWindowArrange = qint16(arrange);
+    if (onArrangementChosen)
+        onArrangementChosen(arrange);
+    RetileWindows();
+}
+
+void MainWindow::RetileWindows()
+{
+    QList<QMdiSubWindow*> values, others;
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (!sub->isVisible() || sub->isMinimized())
+            continue;
+        (qobject_cast<ValueWindow*>(sub->widget()) ? values : others) << sub;
+    }
+    const QRect area = mdi_->viewport()->rect();
+    if (area.width() < 50 || area.height() < 50)
+        return;
+    if (s_.LastWindowArrange == Cascade) {
+        mdi_->cascadeSubWindows();
+        return;
+    }
+    if (s_.LastWindowArrange == ArrangeIcons) {
+        int x = 0;
+        for (QMdiSubWindow* sub : mdi_->subWindowList())
+            if (sub->isVisible() && sub->isMinimized()) {
+                sub->move(x, area.height() - sub->height());
+                x += sub->width();
+            }
+        return;
+    }
+    const bool horizontal = s_.LastWindowArrange != TileVertical;
+    const int n = int(values.size());
+    // Value windows share a band along the top (or the left); the other
+    // windows share the rest. The factors scale the band.
+    const float perLine = qMax(1.0f, horizontal ? s_.ValuePerHorRow : s_.ValuePerVerCol);
+    const float factor = qBound(0.1f, horizontal ? s_.ValueFactorHor : s_.ValueFactorVer, 4.0f);
+    const int across = qMax(1, qMin(n, int(perLine)));
+    const int lines = n == 0 ? 0 : (n + across - 1) / across;
+    const int full = horizontal ? area.height() : area.width();
+    int band = 0;
+    if (n > 0)
+        band = others.isEmpty() ? full : qBound(full / 6, int(full * 0.22f * factor * lines), full * 3 / 4);
+    for (int i = 0; i < n; ++i) {
+        const int line = i / across, pos = i % across;
+        const int inLine = qMin(across, n - line * across);
+        if (horizontal) {
+            const int w = area.width() / inLine, h = band / lines;
+            values[i]->setGeometry(pos * w, line * h, w, h);
+        } else {
+            const int w = band / lines, h = area.height() / inLine;
+            values[i]->setGeometry(line * w, pos * h, w, h);
+        }
+    }
+    const int m = int(others.size());
+    for (int i = 0; i < m; ++i) {
+        if (horizontal) {
+            const int w = area.width() / m;
+            others[i]->setGeometry(i * w, band, w, area.height() - band);
+        } else {
+            const int h = area.height() / m;
+            others[i]->setGeometry(band, i * h, area.width() - band, h);
+        }
+    }
+}
+
+void MainWindow::ShowWarning(const QString& title, const QString& text)
+{
+    QMessageBox::warning(this, title, text);
+}
+
+CommViews::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)
+{
+    const auto b = QMessageBox::critical(this, title, text, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
+    return b == QMessageBox::Retry ? Retry : Cancel;
+}
+
+bool MainWindow::ScanProgress(const QString& caption, int position, int maximum)
+{
+    if (!progress_) {
+        progress_ = new QProgressDialog(lang_[300].trimmed(), QString(lang_[40]).remove(QLatin1Char('&')), 0, maximum, this);
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(0);
+    }
+    progress_->setWindowTitle(caption);
+    progress_->setMaximum(maximum);
+    progress_->setValue(position);
+    QCoreApplication::processEvents();
+    return !progress_->wasCanceled();
+}
+
+void MainWindow::ScanFinished()
+{
+    if (progress_)
+        progress_->deleteLater();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // During a wait the line reader re-tiles; otherwise re-tile right away.
+    conn_->RetilePending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (conn_->RetilePending) {
+            conn_->RetilePending = false;
+            RetileWindows();
+        }
+    });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
+        conn_->StopVerbinding();
+    event->accept();
 }

@@ -1,33 +1,105 @@
 #pragma once
-// The main window: a multiple-document area holding the child windows, with
-// menus, toolbar and the five-panel status bar.
+// The main window (mdiVAM): the multiple-document area with the child
+// windows, the menus, the toolbar and the five-panel status bar. It owns the
+// serial port and the connection, and shows what the connection reports.
+
+#include "comm/commviews.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
+#include <functional>
+#include <vector>
 
-class QMdiArea;
+class QAction;
 class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressDialog;
+class QToolBar;
 struct AppState;
 class LanguageTable;
+class SerialPortService;
+class Connection;
+class ValueWindow;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public CommViews {
     Q_OBJECT
 public:
     static constexpr int kPanelCount = 5;
 
-    MainWindow(AppState& state, LanguageTable& language, QWidget* parent = nullptr);
+    // `port` is the serial port to use (the main window takes ownership);
+    // null creates the system's serial port.
+    MainWindow(AppState& state, LanguageTable& language, SerialPortService* port = nullptr, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Reloads every caption from the language table.
     void LaadStrings();
+    // Selects a model: channel records, value windows, readings; stops a running connection.
+    void SetDevice(const QString& name);
+    // Sets the title from the device, identification number and data file.
+    void ZetTitel();
+    // The Data menu's enabled and checked states.
+    void InstellenKnoppenData();
+
+    Connection& Conn() { return *conn_; }
     QMdiArea* MdiArea() const { return mdi_; }
     QLabel* Panel(int index) const { return panels_.at(size_t(index)); }
+    ValueWindow* Value(int channel) const;
+    QAction* MeasureAction() const { return actMeasure_; }
+    QAction* LogAction() const { return actLog_; }
+    QAction* ReceiveAction() const { return actReceive_; }
+    QAction* TransferAction() const { return actTransfer_; }
+
+    // ---- CommViews
+    void ClearValues() override;
+    void ShowValue(int channel) override;
+    void SetPanelText(int panel, const QString& text) override;
+    void UpdateTitle() override { ZetTitel(); }
+    void RefreshIndications() override;
+    void RetileWindows() override;
+    void ShowWarning(const QString& title, const QString& text) override;
+    Answer AskRetryCancel(const QString& title, const QString& text) override;
+    bool ScanProgress(const QString& caption, int position, int maximum) override;
+    void ScanFinished() override;
+
+    // Called with the arrangement the user chose in the Window menu (to store it).
+    std::function<void(int)> onArrangementChosen;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    AppState& state_;
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+    void RebuildValueWindows();
+    void ApplyArrangement(int arrange);
+    void SetPanelStyle(int panel, bool active);
+
+    AppState& s_;
     LanguageTable& lang_;
+    SerialPortService* port_ = nullptr;
+    Connection* conn_ = nullptr;
     QMdiArea* mdi_ = nullptr;
     std::array<QLabel*, kPanelCount> panels_{};
-    QMenu* fileMenu_ = nullptr;
-    QMenu* helpMenu_ = nullptr;
-    QAction* exitAction_ = nullptr;
+    std::vector<QPointer<QMdiSubWindow>> valueSubs_;
+    QPointer<QProgressDialog> progress_;
+
+    QMenu *fileMenu_ = nullptr, *editMenu_ = nullptr, *viewMenu_ = nullptr, *dataMenu_ = nullptr,
+          *windowMenu_ = nullptr, *helpMenu_ = nullptr;
+    QAction *actNew_ = nullptr, *actOpen_ = nullptr, *actSaveAs_ = nullptr, *actSaveSettings_ = nullptr,
+            *actSaveSettingsAs_ = nullptr, *actReadSettings_ = nullptr, *actPrint_ = nullptr,
+            *actPrinterSettings_ = nullptr, *actExit_ = nullptr;
+    QAction *actCopy_ = nullptr, *actDelete_ = nullptr;
+    QAction *actViewValues_ = nullptr, *actViewTable_ = nullptr, *actViewGraphs_ = nullptr,
+            *actViewTerminal_ = nullptr, *actViewToolbar_ = nullptr;
+    QAction *actMeasure_ = nullptr, *actLog_ = nullptr, *actReceive_ = nullptr, *actTransfer_ = nullptr,
+            *actSettings_ = nullptr;
+    QAction *actTileH_ = nullptr, *actTileV_ = nullptr, *actCascade_ = nullptr, *actArrangeIcons_ = nullptr,
+            *actFont_ = nullptr;
+    QAction *actHowTo_ = nullptr, *actContents_ = nullptr, *actAbout_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
 };

@@ -81,3 +81,4 @@ QStringList DecodeEverySplit(const QString& model, const QString& text,
                              const std::function<void(AppState&)>& setup = {});
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(QStringLiteral(" | ")).toStdString(); }

@@ -26,6 +26,10 @@ TEST(ParseA100, ListenModeLines)
                                           "7.02\tpH\t25.1\t10:15:31\t02/03/26\r\n7.03\tpH\t25.2\t10:15:32\t02/03/26\r\n"),
          {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 25.0 ") + kDeg, QStringLiteral("2/1 7.02 pH"),
           QStringLiteral("2/2 25.1 ") + kDeg, QStringLiteral("3/1 7.03 pH"), QStringLiteral("3/2 25.2 ") + kDeg}},
+        {"a burst's remarks stay with their own reading",
+         QString::fromLatin1("512\t\xe6S/cm^\t20.1\t10:15:30\t02/03/26\r\n513\t\xe6S/cm\t20.2\t10:15:31\t02/03/26\r\n"),
+         {QStringLiteral("1/1 512 \u00B5S/cm rel. {relative mode}"), QStringLiteral("1/2 20.1 \u00B0C {relative mode}"),
+          QStringLiteral("2/1 513 \u00B5S/cm"), QStringLiteral("2/2 20.2 \u00B0C")}},
         {"half line at the end is kept back", QStringLiteral("7.01\tpH\t25.0\t10:15:30\t02/03/26\r\n7.02\tpH\t2"),
          {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 25.0 ") + kDeg}},
     };

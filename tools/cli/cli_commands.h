@@ -3,3 +3,5 @@
 
 // Each command takes its own arguments and returns the exit code.
 int RunModels(const QStringList& args);
+int RunDecode(const QStringList& args);
+int RunLog(const QStringList& args);

@@ -13,6 +13,11 @@ int Usage(FILE* to, int code)
                  "Usage: vam-cli COMMAND [OPTIONS]\n"
                  "Commands:\n"
                  "  models      list the supported meter models (name, family, channels, poll command, baud rate)\n"
+                 "  decode --model MODEL [--datalog] [FILE|-]\n"
+                 "              decode captured meter output; one line per channel value:\n"
+                 "              [record time] reading, channel, value, unit, over-range, extra, info\n"
+                 "  log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n"
+                 "              measure from a meter and print each reading with its time\n"
                  "  --version   show the version\n");
     return code;
 }
@@ -34,6 +39,10 @@ int main(int argc, char** argv)
     }
     if (command == QLatin1String("models"))
         return RunModels(args.mid(1));
+    if (command == QLatin1String("decode"))
+        return RunDecode(args.mid(1));
+    if (command == QLatin1String("log"))
+        return RunLog(args.mid(1));
     std::fprintf(stderr, "vam-cli: unknown command '%s'\n", qPrintable(command));
     return Usage(stderr, 2);
 }

@@ -1,0 +1,192 @@
+// vam-metersim on its pseudo-terminal, driven the way the program drives a
+// port: open the slave path, send commands, read what comes back.
+
+#include "loggerdump.h"
+#include "readingformats.h"
+
+#include <QDateTime>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+constexpr quint32 kSeed = 3;
+
+class Sim {
+public:
+    explicit Sim(const QStringList& args)
+    {
+        process_.start(QStringLiteral(METERSIM), args + QStringList{QStringLiteral("--seed"), QString::number(kSeed)});
+        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
+        }
+        path_ = process_.readLine().trimmed();
+    }
+    ~Sim()
+    {
+        Close();
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    const QByteArray& Path() const { return path_; }
+    bool Open()
+    {
+        fd_ = ::open(path_.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        return fd_ >= 0;
+    }
+    void Close()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+    void Send(const QByteArray& bytes) { ASSERT_EQ(::write(fd_, bytes.constData(), size_t(bytes.size())), bytes.size()); }
+    // Everything that arrives until the line stays quiet for `quietMs`.
+    QByteArray Receive(int quietMs = 300)
+    {
+        QByteArray in;
+        pollfd p{fd_, POLLIN, 0};
+        while (::poll(&p, 1, quietMs) > 0 && (p.revents & POLLIN)) {
+            char buf[65536];
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            in.append(buf, int(n));
+        }
+        return in;
+    }
+    bool HungUp() const
+    {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, 1000) > 0 && (p.revents & POLLHUP);
+    }
+    // Exit code once finished, -1 if still running after `ms`.
+    int Exit(int ms = 3000)
+    {
+        if (!process_.waitForFinished(ms))
+            return -1;
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -2;
+    }
+    QProcess& Process() { return process_; }
+
+private:
+    QProcess process_;
+    QByteArray path_;
+    int fd_ = -1;
+};
+
+// The polled reply of reading `index`, stamped with one of the seconds
+// around the request.
+bool IsPolledReply(const QString& model, int index, const QByteArray& reply, const QDateTime& before)
+{
+    for (int s = 0; s <= 2; ++s)
+        if (reply == ReadingLines(model, index, kSeed, true, before.addSecs(s)))
+            return true;
+    return false;
+}
+} // namespace
+
+TEST(MeterSimPty, AnswersPollsAcrossReopensAndNoise)
+{
+    for (const char* name : {"A101", "N525", "N335", "K231", "H268", "J7050", "G4020", "P652", "P6710"}) {
+        const QString model = QString::fromLatin1(name);
+        SCOPED_TRACE(name);
+        Sim sim({QStringLiteral("--model"), model});
+        ASSERT_TRUE(sim.Path().startsWith("/dev/")) << sim.Path().constData();
+        const QByteArray poll = MeterPollCommand(model);
+        for (int index = 0; index < 3; ++index) {
+            // Every reading on a fresh open: the program may close and reopen the port.
+            ASSERT_TRUE(sim.Open());
+            QDateTime before = QDateTime::currentDateTime();
+            if (index == 1) {
+                // Noise and a command arriving in two pieces.
+                sim.Send("xx\r\n");
+                sim.Send(poll.left(1));
+                ::usleep(50000);
+                sim.Send(poll.mid(1));
+            } else {
+                sim.Send(poll);
+            }
+            EXPECT_TRUE(IsPolledReply(model, index, sim.Receive(150), before)) << "reading " << index;
+            sim.Close();
+        }
+    }
+}
+
+TEST(MeterSimPty, CommandProtocol)
+{
+    Sim sim({QStringLiteral("--model"), QStringLiteral("J7050M"), QStringLiteral("--dump"), QStringLiteral("4")});
+    ASSERT_TRUE(sim.Open());
+    sim.Send(SimCommandFrame(QByteArray(24, '\0'))); // wake-up: no answer
+    EXPECT_EQ(sim.Receive(), QByteArray());
+    sim.Send(SimCommandFrame(">S"));
+    EXPECT_EQ(sim.Receive(), SettingsReply(QStringLiteral("J7050M")));
+    sim.Send(DumpQuery(QStringLiteral("J7050M")));
+    EXPECT_EQ(sim.Receive(), DumpQueryReply(QStringLiteral("J7050M"), 4));
+    sim.Send(DumpRequestCommand(QStringLiteral("J7050M")).toLatin1().mid(DumpQuery(QStringLiteral("J7050M")).size()));
+    EXPECT_EQ(sim.Receive(), LoggerDump(QStringLiteral("J7050M"), 4, kSeed));
+}
+
+TEST(MeterSimPty, LargeDumpOnOpenArrivesWhole)
+{
+    // Far more than the pseudo-terminal buffers: the simulator has to wait
+    // for the reader instead of dropping bytes.
+    Sim sim({QStringLiteral("--model"), QStringLiteral("P651"), QStringLiteral("--dump"), QStringLiteral("3000"),
+             QStringLiteral("--dump-now")});
+    ASSERT_TRUE(sim.Open());
+    const QByteArray expected = LoggerDump(QStringLiteral("P651"), 3000, kSeed);
+    ASSERT_GT(expected.size(), 100000);
+    const QByteArray got = sim.Receive(1500);
+    EXPECT_EQ(got.size(), expected.size());
+    EXPECT_TRUE(got == expected);
+}
+
+TEST(MeterSimPty, ListensOnItsOwnTimeBase)
+{
+    Sim sim({QStringLiteral("--model"), QStringLiteral("G4010"), QStringLiteral("--listen"), QStringLiteral("0.1")});
+    ASSERT_TRUE(sim.Open());
+    const auto start = std::chrono::steady_clock::now();
+    QByteArray got;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(700))
+        got += sim.Receive(50);
+    const int lines = int(got.count("\r\n"));
+    EXPECT_GE(lines, 3);
+    EXPECT_LE(lines, 8);
+    EXPECT_FALSE(got.contains("<?{")); // printed lines carry no reply framing
+}
+
+TEST(MeterSimPty, EndsAsTold)
+{
+    {
+        SCOPED_TRACE("cable pulled after two replies");
+        Sim sim({QStringLiteral("--model"), QStringLiteral("K231"), QStringLiteral("--drop-after"), QStringLiteral("2")});
+        ASSERT_TRUE(sim.Open());
+        sim.Send("8");
+        EXPECT_FALSE(sim.Receive().isEmpty());
+        sim.Send("8");
+        EXPECT_FALSE(sim.Receive().isEmpty());
+        EXPECT_EQ(sim.Exit(), 3);
+        EXPECT_TRUE(sim.HungUp());
+    }
+    {
+        SCOPED_TRACE("stdin closed");
+        Sim sim({QStringLiteral("--model"), QStringLiteral("A101")});
+        sim.Process().closeWriteChannel();
+        EXPECT_EQ(sim.Exit(), 0);
+    }
+    {
+        SCOPED_TRACE("terminated while the program holds the line");
+        Sim sim({QStringLiteral("--model"), QStringLiteral("A101"), QStringLiteral("--silent")});
+        ASSERT_TRUE(sim.Open());
+        sim.Send(">5\r\n");
+        EXPECT_EQ(sim.Receive(), QByteArray());
+        sim.Process().terminate();
+        EXPECT_EQ(sim.Exit(), 0);
+    }
+}
