@@ -34,12 +34,14 @@ bool ParseA100Block(ParserContext& ctx, QString& text, int& ch)
         if (!tmp.isEmpty())
             ApplyTemperature(ctx, ch, tmp, t);
         SkipField(text);
+        // The line ends in the time and the date; noise that happens to hold
+        // a "/" near its end does not.
         QString stop;
-        ReadToken(text, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
-        if (stop != QLatin1String("\t"))
+        const QString time = ReadToken(text, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
+        if (stop != QLatin1String("\t") || !LooksLikeTime(time))
             break;
-        ReadToken(text, QLatin1Char('\r'), ConsumeDelimiter | StopAtControl, &stop);
-        if (stop != QLatin1String("\r"))
+        const QString date = ReadToken(text, QLatin1Char('\r'), ConsumeDelimiter | StopAtControl, &stop);
+        if (stop != QLatin1String("\r") || !LooksLikeDate(date))
             break;
         result = true;
         SkipField(text);

@@ -34,6 +34,15 @@ int ChannelFromToken(const AppState& s, QString& text)
     return (ch >= 1 && ch <= s.ChannelCount && ch <= kMaxChannels) ? ch : 0;
 }
 
+// Consumes the date and time fields; true when they look like a printed
+// date ("02/03/26") and time ("10:15:30").
+bool StartsWithDateAndTime(QString& line)
+{
+    const QString date = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl);
+    const QString time = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl);
+    return LooksLikeDate(date) && LooksLikeTime(time);
+}
+
 // The temperature of a line whose channel field was not recognised. Value and
 // unit normally still precede it and must not be taken for it; a line that
 // carries a single field after the channel field has only the temperature.
@@ -75,8 +84,12 @@ void ParseH260(ParserContext& ctx, bool& complete)
         SkipLeadingControls(line);
         const double t = TimestampNow(ctx);
         s.IdentificationNumber = ExtractIdentification(ctx, line);
-        SkipField(line); // date
-        SkipField(line); // time
+        if (!StartsWithDateAndTime(line)) {
+            // Noise or a header: no reading, whatever digits it holds.
+            if (!buffer.contains(kCrLf))
+                return;
+            continue;
+        }
         const int ch = ChannelFromToken(s, line);
         QString tmp;
         if (ch != 0) {

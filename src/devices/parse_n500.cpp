@@ -126,11 +126,11 @@ void ParseN500(ParserContext& ctx, bool& complete)
         // cannot take its missing fields from the next one.
         QString line = TakeLine(buffer);
         QString stop;
-        ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop); // time
-        if (stop != QLatin1String("\t"))
+        const QString time = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
+        if (stop != QLatin1String("\t") || !LooksLikeTime(time))
             break;
-        ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop); // date
-        if (stop != QLatin1String("\t"))
+        const QString date = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
+        if (stop != QLatin1String("\t") || !LooksLikeDate(date))
             break;
         ParseValueUnit(ctx, s.Readings[ch], line, t);
         if (s.DeviceName != QLatin1String("N535")) {

@@ -18,11 +18,11 @@ bool ReadTemperatures(ParserContext& ctx, QString& line)
 {
     AppState& s = ctx.state;
     QString stop;
-    ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop); // date
-    if (stop != QLatin1String("\t"))
+    const QString date = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
+    if (stop != QLatin1String("\t") || !LooksLikeDate(date))
         return false;
-    ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop); // time
-    if (stop != QLatin1String("\t"))
+    const QString time = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
+    if (stop != QLatin1String("\t") || !LooksLikeTime(time))
         return false;
     // Settings that never went through the settings dialog may lack the unit;
     // the dialog's own default is °C.

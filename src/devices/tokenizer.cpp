@@ -119,3 +119,29 @@ QString TakeLine(QString& text)
     text.remove(0, at + 2);
     return line;
 }
+
+namespace {
+// Only digits and `separators`, starting and ending with a digit, with
+// `minSeparators`..`maxSeparators` separators of one kind.
+bool DigitsWithSeparators(const QString& text, const char* separators, int minSeparators, int maxSeparators)
+{
+    if (text.size() < 3 || !text.front().isDigit() || !text.back().isDigit())
+        return false;
+    QChar used;
+    int count = 0;
+    for (QChar c : text) {
+        if (c.unicode() >= '0' && c.unicode() <= '9')
+            continue;
+        if (!QByteArray(separators).contains(char(c.unicode() & 0x7F)) || c.unicode() > 127)
+            return false;
+        if (!used.isNull() && c != used)
+            return false;
+        used = c;
+        ++count;
+    }
+    return count >= minSeparators && count <= maxSeparators;
+}
+} // namespace
+
+bool LooksLikeDate(const QString& text) { return DigitsWithSeparators(text, "/-.", 2, 2); }
+bool LooksLikeTime(const QString& text) { return DigitsWithSeparators(text, ":.", 1, 2); }

@@ -38,5 +38,11 @@ QString StripControls(const QString& text);
 // "" and leaves `text` alone when it holds no CR LF.
 QString TakeLine(QString& text);
 
+// The shapes of a printed date ("02/03/26", "02-03-2026", "02.03.26") and
+// time ("10:15:30", "10:15"): digits with two date separators, or digits
+// with colons. Lines from noise rarely pass both.
+bool LooksLikeDate(const QString& text);
+bool LooksLikeTime(const QString& text);
+
 // Surrounding spaces (not other white space) removed.
 QString TrimSpaces(const QString& text);

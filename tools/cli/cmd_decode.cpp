@@ -24,11 +24,6 @@ public:
         ++readings_;
         PrintValues(CurrentValues(state_, readings_), withTime_);
     }
-    void ShowWarning(const QString& title, const QString& text) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text.simplified()));
-    }
-
 private:
     const AppState& state_;
     bool withTime_;
