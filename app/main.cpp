@@ -6,6 +6,7 @@
 #include "i18n/languagetable.h"
 #include "platform/core/systeminfo.h"
 #include "comm/connection.h"
+#include "platform/ui/icons.h"
 #include "views/mainwindow.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VAM"));
     QApplication::setOrganizationName(QStringLiteral("Velmark"));
+    QApplication::setWindowIcon(ToolbarIcon(QStringLiteral("App")));
 
     LanguageTable language;
     AppState state;

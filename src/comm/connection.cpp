@@ -215,6 +215,7 @@ void Connection::SendPoll()
 {
     port_.SetRts(true);
     port_.ClearBuffers();
+    ctx_.buffers.DropUnfinishedLines();
     if (!port_.Write(s_.PollCommand.toLatin1()) && !port_.IsOpen())
         portGonePending_ = true;
     ++s_.PollRetries;

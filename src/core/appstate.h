@@ -193,6 +193,8 @@ struct AppState : AppSettings {
     bool ReceiveMode = false;
     bool TransferMode = false;
     bool LogMode = false;          // the data file is open for editing: no measuring
+    bool DataFileReadOnly = false; // the data file is read-only or on a network: no editing or saving
+    bool FileLoading = false;      // a data file is being loaded into the table
     qint16 ReceivedChannels = 0;   // channels a J70xx/G40xx reply carries
     double LogStartTime = 0;
     qint32 PollCountdown = 0;

@@ -13,6 +13,14 @@ qsizetype BufferedText(const ParserBuffers& b)
 }
 } // namespace
 
+void ParserBuffers::DropUnfinishedLines()
+{
+    for (QString* b : {&a100, &n500, &n335, &k230, &h260, &j70xx, &g40xx, &p650, &p670}) {
+        const qsizetype end = b->lastIndexOf(QLatin1String("\r\n"));
+        b->truncate(end < 0 ? 0 : end + 2);
+    }
+}
+
 void RunReceiveCycles(ParserContext& ctx, ScriptedLineReader& reader)
 {
     while (reader.CommConditiesOK()) {

@@ -82,7 +82,9 @@ void ParseA100(ParserContext& ctx, bool& complete)
         if (!IsReadingLine(line))
             continue;
         complete = ParseA100Block(ctx, line, ch);
-        if (!buffer.contains(kCrLf))
+        // Without a reading yet, the rest of the reply is still on its way:
+        // returning now would let the next poll empty the port under it.
+        if (!buffer.contains(kCrLf) && complete)
             return;
         if (complete && ch > 1) { // burst: the next printed reading is waiting
             FinishReading(ctx);

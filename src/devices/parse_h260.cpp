@@ -86,8 +86,6 @@ void ParseH260(ParserContext& ctx, bool& complete)
         s.IdentificationNumber = ExtractIdentification(ctx, line);
         if (!StartsWithDateAndTime(line)) {
             // Noise or a header: no reading, whatever digits it holds.
-            if (!buffer.contains(kCrLf))
-                return;
             continue;
         }
         const int ch = ChannelFromToken(s, line);
@@ -110,7 +108,9 @@ void ParseH260(ParserContext& ctx, bool& complete)
         // reading: recording it would repeat the previous one.
         if (ch != 0 || !tmp.isEmpty())
             complete = true;
-        if (!buffer.contains(kCrLf))
+        // Without a reading yet, the rest of the reply is still on its way:
+        // returning now would let the next poll empty the port under it.
+        if (!buffer.contains(kCrLf) && complete)
             return;
         if (complete && ch != 0) { // burst: the next printed line is waiting
             FinishReading(ctx);

@@ -92,7 +92,9 @@ void ParseN335(ParserContext& ctx, bool& complete)
         }
         if (lead.size() == 4 && line.size() > 7 && ReadValues(ctx, line))
             complete = true;
-        if (!buffer.contains(kCrLf))
+        // Without a reading yet, the rest of the reply is still on its way:
+        // returning now would let the next poll empty the port under it.
+        if (!buffer.contains(kCrLf) && complete)
             return;
         if (complete) { // burst: the next printed line is waiting
             FinishReading(ctx);

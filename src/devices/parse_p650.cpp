@@ -64,7 +64,9 @@ void ParseP650(ParserContext& ctx, bool& complete)
             s.IdentificationNumber = ExtractIdentification(ctx, line);
         if (line.size() >= 8 && line.left(3).contains(QLatin1Char('/')) && ReadTemperatures(ctx, line))
             complete = true;
-        if (!buffer.contains(kCrLf))
+        // Without a reading yet, the rest of the reply is still on its way:
+        // returning now would let the next poll empty the port under it.
+        if (!buffer.contains(kCrLf) && complete)
             return;
         if (complete) { // burst: the next printed line is waiting
             FinishReading(ctx);

@@ -108,7 +108,9 @@ void ParseP670(ParserContext& ctx, bool& complete)
         // "<5" on a line of its own closes a reply; it is no further reading.
         if (!s.EndString.isEmpty() && buffer.startsWith(s.EndString))
             buffer.remove(0, s.EndString.size());
-        if (!buffer.contains(kCrLf))
+        // Without a reading yet, the rest of the reply is still on its way:
+        // returning now would let the next poll empty the port under it.
+        if (!buffer.contains(kCrLf) && complete)
             return;
         if (complete) { // burst: the next printed reading is waiting
             FinishReading(ctx);

@@ -31,6 +31,10 @@ public:
 struct ParserBuffers {
     QString a100, n500, n335, k230, h260, j70xx, g40xx, p650, p670;
     void Clear() { *this = ParserBuffers(); }
+    // Drops the unfinished last line of every buffer: once the port's input
+    // has been emptied (before a poll), its rest will never arrive, and glued
+    // to the next reply it would make a wrong reading.
+    void DropUnfinishedLines();
 };
 
 struct ParserContext {

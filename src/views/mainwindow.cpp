@@ -282,7 +282,7 @@ void MainWindow::RebuildValueWindows()
     for (int ch = 1; ch <= s_.ChannelCount; ++ch) {
         auto* value = new ValueWindow(s_, lang_, ch);
         QMdiSubWindow* sub = mdi_->addSubWindow(value);
-        sub->setWindowIcon(QIcon());
+        sub->setWindowIcon(ToolbarIcon(QStringLiteral("App")));
         sub->resize(260, 130);
         valueSubs_[size_t(ch)] = sub;
         value->LaadStrings();

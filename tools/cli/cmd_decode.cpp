@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "cli_datafile.h"
 #include "cli_output.h"
 
 #include "core/appstate.h"
@@ -13,20 +14,34 @@
 #include <QDateTime>
 #include <QFile>
 #include <cstdio>
+#include <memory>
 
 namespace {
 // Prints every recorded reading as it is recorded.
+// With a data file, each reading is also logged the way the program logs it.
 class PrintingSink : public ReadingSink {
 public:
-    PrintingSink(const AppState& s, bool withTime) : state_(s), withTime_(withTime) {}
-    void PropagateReading(bool) override
+    PrintingSink(AppState& s, bool datalog, CliDataFile* file) : state_(s), datalog_(datalog), file_(file) {}
+    void PropagateReading(bool replace) override
     {
         ++readings_;
-        PrintValues(CurrentValues(state_, readings_), withTime_);
+        PrintValues(CurrentValues(state_, readings_), datalog_);
+        if (!file_)
+            return;
+        if (!datalog_)
+            state_.LogCount = readings_; // listening: every reading is logged, numbered from 1
+        if (replace) {
+            file_->ReplaceTableRow(state_.CurrentInfo);
+            file_->RewriteRecord(state_.LogCount, state_.CurrentInfo);
+        } else {
+            file_->TableRow(state_.CurrentInfo);
+            file_->Record(state_.CurrentInfo);
+        }
     }
 private:
-    const AppState& state_;
-    bool withTime_;
+    AppState& state_;
+    bool datalog_;
+    CliDataFile* file_;
     int readings_ = 0;
 };
 
@@ -46,7 +61,7 @@ bool ReadInput(const QString& path, QByteArray& bytes)
 
 int RunDecode(const QStringList& args)
 {
-    QString model, path = QStringLiteral("-");
+    QString model, path = QStringLiteral("-"), out;
     bool datalog = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -56,10 +71,12 @@ int RunDecode(const QStringList& args)
             model = a.mid(8);
         else if (a == QLatin1String("--datalog"))
             datalog = true;
+        else if (a == QLatin1String("--out") && i + 1 < args.size())
+            out = args[++i];
         else if (a == QLatin1String("-") || !a.startsWith(QLatin1Char('-')))
             path = a;
         else {
-            std::fprintf(stderr, "vam-cli decode: unknown option '%s'\nUsage: vam-cli decode --model MODEL [--datalog] [FILE|-]\n",
+            std::fprintf(stderr, "vam-cli decode: unknown option '%s'\nUsage: vam-cli decode --model MODEL [--datalog] [--out FILE.vam] [FILE|-]\n",
                          qPrintable(a));
             return 2;
         }
@@ -84,12 +101,15 @@ int RunDecode(const QStringList& args)
     state.ReceiveMode = datalog;
     ScriptedLineReader reader;
     reader.AppendLines(QString::fromLatin1(bytes));
-    PrintingSink sink(state, datalog);
+    std::unique_ptr<CliDataFile> file;
+    if (!out.isEmpty())
+        file = std::make_unique<CliDataFile>(state, language, out, "decode");
+    PrintingSink sink(state, datalog, file.get());
     ParserContext ctx(state, language, reader, sink);
     if (datalog)
         RunTransfer(ctx);
     else
         RunReceiveCycles(ctx, reader);
     std::fflush(stdout);
-    return 0;
+    return file && !file->Finish() ? 1 : 0;
 }

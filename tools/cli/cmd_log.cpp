@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "cli_datafile.h"
 #include "cli_output.h"
 
 #include "comm/commviews.h"
@@ -13,6 +14,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <unistd.h>
 
@@ -25,13 +27,16 @@ void OnSignal(int)
     [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
 }
 
-// The connection's views for a terminal: recorded readings go to stdout,
-// messages to stderr; a vanished port is given up at once.
+// The connection's views for a terminal: recorded readings go to stdout
+// (and with --out to a data file), messages to stderr; a vanished port is
+// given up at once.
 class ConsoleViews : public CommViews {
 public:
-    explicit ConsoleViews(const AppState& s) : s_(s) {}
-    void AppendTableRow(const QString&) override
+    ConsoleViews(const AppState& s, CliDataFile* file) : s_(s), file_(file) {}
+    void AppendTableRow(const QString& info) override
     {
+        if (file_)
+            file_->TableRow(info);
         if (s_.CurrentInfo == QLatin1String("Stop") || stopping)
             return; // the stop record closes a run; it carries no values
         ++recorded;
@@ -39,6 +44,16 @@ public:
         std::fflush(stdout);
         if (onRecorded)
             onRecorded();
+    }
+    void ReplaceLastTableRow(const QString& info) override
+    {
+        if (file_)
+            file_->ReplaceTableRow(info);
+    }
+    bool AppendRecord(const QString& info) override { return !file_ || file_->Record(info); }
+    bool RewriteLastRecord(int logCount, const QString& info) override
+    {
+        return !file_ || file_->RewriteRecord(logCount, info);
     }
     void ShowWarning(const QString& title, const QString& text) override
     {
@@ -55,18 +70,19 @@ public:
 
 private:
     const AppState& s_;
+    CliDataFile* file_;
 };
 
 int Usage()
 {
-    std::fprintf(stderr, "Usage: vam-cli log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n");
+    std::fprintf(stderr, "Usage: vam-cli log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S] [--out FILE.vam]\n");
     return 2;
 }
 } // namespace
 
 int RunLog(const QStringList& args)
 {
-    QString model, port;
+    QString model, port, out;
     bool listen = false;
     int pollInterval = 1, count = 0;
     double duration = 0;
@@ -77,6 +93,7 @@ int RunLog(const QStringList& args)
         if (a == QLatin1String("--model") && !next.isEmpty()) model = args[++i];
         else if (a == QLatin1String("--port") && !next.isEmpty()) port = args[++i];
         else if (a == QLatin1String("--listen")) listen = true;
+        else if (a == QLatin1String("--out") && !next.isEmpty()) out = args[++i];
         else if (a == QLatin1String("--poll-interval") && !next.isEmpty()) pollInterval = args[++i].toInt(&ok);
         else if (a == QLatin1String("--count") && !next.isEmpty()) count = args[++i].toInt(&ok);
         else if (a == QLatin1String("--duration") && !next.isEmpty()) duration = args[++i].toDouble(&ok);
@@ -103,7 +120,10 @@ int RunLog(const QStringList& args)
     state.LogInterval = 0; // every complete reading is recorded
     state.EchoCommands = false;
 
-    ConsoleViews views(state);
+    std::unique_ptr<CliDataFile> file;
+    if (!out.isEmpty())
+        file = std::make_unique<CliDataFile>(state, language, out, "log");
+    ConsoleViews views(state, file.get());
     SerialPortService* serial = CreateQtSerialPort();
     Connection conn(state, language, *serial, views);
     int exitCode = 0;
@@ -114,9 +134,11 @@ int RunLog(const QStringList& args)
             conn.StopVerbinding(); // closes the port, which ends any wait
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     };
+    // Stopping adds the stop record; it must come after the reading being
+    // recorded has reached the data file, so the stop waits for the event loop.
     views.onRecorded = [&] {
         if (count > 0 && views.recorded >= count)
-            finish(0);
+            QTimer::singleShot(0, qApp, [&] { finish(0); });
     };
     QObject::connect(&conn, &Connection::ConnectionLost, qApp, [&] { finish(1); });
 
@@ -142,5 +164,7 @@ int RunLog(const QStringList& args)
     conn.mnuDatalogging_Click();
     QCoreApplication::exec();
     std::fflush(stdout);
+    if (file && !file->Finish() && exitCode == 0)
+        exitCode = 1;
     return exitCode;
 }

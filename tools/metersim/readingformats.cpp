@@ -286,15 +286,17 @@ SimReading FormatK230(const Context& c)
 }
 
 // One line per channel: #id date time channel value unit temperature °C; each
-// line is a reading of its own.
+// line is a reading of its own. A polled reply ends with "<5" after its last
+// line: the program waits for it before it reads the lines.
 SimReading FormatH260(const Context& c)
 {
     const QString t = c.Temperature();
     SimReading r;
     for (int i = 0; i < c.probes.size(); ++i) {
         const Printed p = c.Value(i);
+        const bool last = i + 1 == c.probes.size();
         r.text += "#" + Identification(c.seed) + kTab + c.date + kTab + c.time + kTab + c.probes[i].field + kTab + p.value
-            + kTab + p.unit + kTab + t.toLatin1() + kTab + kDegC + (c.polled ? "<5" : "") + kCrLf;
+            + kTab + p.unit + kTab + t.toLatin1() + kTab + kDegC + (c.polled && last ? "<5" : "") + kCrLf;
         r.records.append({Shown(c.probes[i].channel, p), ShownTemperature(c.channels(), t)});
     }
     return r;

@@ -97,6 +97,13 @@ QPixmap Draw(const QString& key)
         p.drawPolyline(QPolygon({QPoint(6, 22), QPoint(12, 14), QPoint(18, 18), QPoint(26, 7)}));
     } else if (key == QLatin1String("Font")) {
         QFont f = p.font(); f.setBold(true); f.setPixelSize(24); p.setFont(f); p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, QStringLiteral("A"));
+    } else if (key == QLatin1String("App")) {
+        // A meter: a display with a value over a body with two buttons.
+        p.setBrush(QColor(60, 90, 140)); p.drawRoundedRect(QRectF(4, 2, 24, 28), 4, 4);
+        p.setBrush(Qt::black); p.drawRect(8, 6, 16, 10);
+        p.setPen(QPen(QColor(80, 230, 80), 2)); p.drawLine(11, 11, 14, 11); p.drawLine(17, 11, 21, 11);
+        p.setPen(QPen(QColor(40, 40, 40), 1)); p.setBrush(QColor(230, 230, 230));
+        p.drawEllipse(QPointF(12, 23), 3, 3); p.drawEllipse(QPointF(20, 23), 3, 3);
     } else if (key == QLatin1String("Help")) {
         p.setBrush(QColor(60, 120, 210)); p.drawEllipse(QPointF(16, 16), 13, 13); p.setPen(Qt::white);
         QFont f = p.font(); f.setBold(true); f.setPixelSize(20); p.setFont(f); p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, QStringLiteral("?"));

@@ -1,0 +1,46 @@
+#include "cli_datafile.h"
+
+#include "core/appstate.h"
+
+#include <cstdio>
+
+CliDataFile::CliDataFile(AppState& state, const LanguageTable& language, const QString& path, const char* command)
+    : s_(state), file_(state, language), command_(command)
+{
+    s_.LogFileName = path;
+    s_.LogFileWork = path;
+    s_.DatestampFileName = false;
+    table_.SetLayout(s_);
+}
+
+void CliDataFile::TableRow(const QString& info) { table_.VulTabelAan(s_, info); }
+
+void CliDataFile::ReplaceTableRow(const QString& info) { table_.VernieuwLaatsteTabellijn(s_, info); }
+
+bool CliDataFile::Record(const QString& info) { return Said(file_.AppendRecord(info)); }
+
+bool CliDataFile::RewriteRecord(int logNumber, const QString& info)
+{
+    return Said(file_.RewriteLastRecord(table_, logNumber, info));
+}
+
+bool CliDataFile::Said(const DataFileReport& report)
+{
+    if (!report.ok && report.showMessage)
+        std::fprintf(stderr, "vam-cli %s: %s (kept, retried with the next reading)\n", command_,
+                     qPrintable(report.message.simplified()));
+    else if (report.recovered)
+        std::fprintf(stderr, "vam-cli %s: the data file is written again\n", command_);
+    return report.ok;
+}
+
+bool CliDataFile::Finish()
+{
+    const DataFileReport r = file_.RetryPending();
+    if (!r.ok) {
+        std::fprintf(stderr, "vam-cli %s: %d reading(s) could not be written: %s\n", command_, file_.PendingRecords(),
+                     qPrintable(r.message.simplified()));
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The data file of "--out FILE.vam": recorded readings go into a table and
+// the file through the same operations the program uses, so the file is the
+// one the program would have written.
+
+#include "core/datafile.h"
+#include "core/logtable.h"
+
+struct AppState;
+class LanguageTable;
+
+class CliDataFile {
+public:
+    CliDataFile(AppState& state, const LanguageTable& language, const QString& path, const char* command);
+    void TableRow(const QString& info);        // VulTabelAan
+    void ReplaceTableRow(const QString& info); // VernieuwLaatsteTabellijn
+    bool Record(const QString& info);          // AppendRecord
+    bool RewriteRecord(int logNumber, const QString& info);
+    // Writes what failures held back; false (said on stderr) when records are lost.
+    bool Finish();
+
+private:
+    bool Said(const DataFileReport& report);
+
+    AppState& s_;
+    LogTable table_;
+    DataFile file_;
+    const char* command_;
+};

@@ -1,0 +1,101 @@
+#include "cli_commands.h"
+
+#include "core/appstate.h"
+#include "core/csvexport.h"
+#include "core/datafile.h"
+#include "core/datetime.h"
+#include "core/logtable.h"
+#include "core/recordformat.h"
+#include "devices/catalogue.h"
+#include "i18n/languagetable.h"
+
+#include <QFile>
+#include <cstdio>
+
+namespace {
+int Usage()
+{
+    std::fprintf(stderr, "Usage: vam-cli export FILE.vam [--csv OUT] [--model MODEL]\n");
+    return 2;
+}
+
+// The model named by the file's first header line, in catalogue spelling.
+QString HeaderModel(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    for (int i = 0; i < 100000 && !f.atEnd(); ++i) {
+        const QByteArray line = f.readLine();
+        ItemCursor cursor(line);
+        QByteArrayView first;
+        if (cursor.Next(first) && IsModelName(first)) {
+            for (const CatalogueModel& m : CatalogueModels()) {
+                if (QByteArrayView(m.name).compare(first, Qt::CaseInsensitive) == 0)
+                    return QString::fromLatin1(m.name);
+            }
+        }
+    }
+    return QString();
+}
+} // namespace
+
+int RunExport(const QStringList& args)
+{
+    QString path, csv, model;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--csv") && i + 1 < args.size())
+            csv = args[++i];
+        else if (a == QLatin1String("--model") && i + 1 < args.size())
+            model = args[++i];
+        else if (!a.startsWith(QLatin1String("--")) && path.isEmpty())
+            path = a;
+        else
+            return Usage();
+    }
+    if (path.isEmpty())
+        return Usage();
+    if (!QFile::exists(path)) {
+        std::fprintf(stderr, "vam-cli export: '%s' does not exist\n", qPrintable(path));
+        return 1;
+    }
+    if (model.isEmpty())
+        model = HeaderModel(path);
+    if (model.isEmpty()) {
+        std::fprintf(stderr, "vam-cli export: no header line names the meter; give it with --model MODEL\n");
+        return 2;
+    }
+    if (!FindModel(model)) {
+        std::fprintf(stderr, "vam-cli export: '%s' is not a supported model (see 'vam-cli models')\n", qPrintable(model));
+        return 2;
+    }
+
+    AppState state;
+    LanguageTable language;
+    ApplyDevice(state, model, NowDays());
+    state.DeviceName = model;
+    DataFile file(state, language);
+    LogTable table;
+    const LoadResult loaded = file.LoadDataFile(table, path);
+    if (!loaded.report.ok) {
+        std::fprintf(stderr, "vam-cli export: %s\n", qPrintable(loaded.report.message.simplified()));
+        return 1;
+    }
+
+    QFile out;
+    const bool opened = csv.isEmpty() || csv == QLatin1String("-")
+        ? out.open(stdout, QIODevice::WriteOnly)
+        : (out.setFileName(csv), out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    if (!opened) {
+        std::fprintf(stderr, "vam-cli export: cannot write '%s': %s\n", qPrintable(csv), qPrintable(out.errorString()));
+        return 1;
+    }
+    if (!WriteCsv(table, out) || !out.flush()) {
+        std::fprintf(stderr, "vam-cli export: writing failed: %s\n", qPrintable(out.errorString()));
+        return 1;
+    }
+    if (loaded.unreadableTimes > 0)
+        std::fprintf(stderr, "vam-cli export: %d record(s) without a readable time\n", loaded.unreadableTimes);
+    return 0;
+}
