@@ -1,6 +1,7 @@
 // VAM: data acquisition for Velmark meters.
 
 #include "core/appstate.h"
+#include "core/datafile.h"
 #include "core/datetime.h"
 #include "devices/catalogue.h"
 #include "i18n/languagetable.h"
@@ -10,6 +11,7 @@
 #include "views/mainwindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -80,6 +82,10 @@ int main(int argc, char** argv)
     if (!state.StartPort.isEmpty())
         state.SerialPort = state.StartPort;
     ApplyDevice(state, state.DeviceName, NowDays());
+    // Logged readings go to the data folder until the user names a file.
+    QDir().mkpath(state.FolderData);
+    if (state.LogFileName.isEmpty())
+        NewDataFileName(state);
 
     MainWindow window(state, language);
     window.show();

@@ -8,9 +8,13 @@
 #include "platform/serial/serialportservice.h"
 #include "platform/ui/icons.h"
 #include "platform/ui/qtcolors.h"
+#include "views/tablewindow.h"
 #include "views/valuewindow.h"
+#include "core/datafile.h"
+#include "core/logtable.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
@@ -35,7 +39,9 @@ enum Text {
     kTipFont = 158, kTipSaveSettings = 159, kTipLog = 160, kTipReceive = 161, kTipTransfer = 162,
     kTipDisconnect = 163, kTipTerminal = 164, kTipCopy = 165, kReadMeasurements = 208, kLogMeasurements = 210,
     kStopLogging = 211, kSaveSettingsAs = 213, kReadSettings = 214, kView = 218, kGraphs = 219, kTable = 220,
-    kValues = 221, kOpened = 277, kDatestamped = 230,
+    kValues = 221, kOpened = 277, kDatestamped = 230, kOverwrite = 17, kDataFiles = 81, kFileToSaveAs = 85,
+    kFileToOpen = 86, kLoading = 80, kSelectAll = 63, kDeselectAll = 64, kInvert = 65, kEditInfo = 92,
+    kRelativeClock = 205, kReferencePoint = 206, kExclude = 278, kAllFiles = 114,
 };
 const char* const kPanelKeys[MainWindow::kPanelCount] = {"Settings", "PollTime", "LogTime", "LogCounter", "Messages"};
 } // namespace
@@ -48,6 +54,8 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     port_->setParent(this);
     conn_ = new Connection(s_, lang_, *port_, *this, this);
 
+    table_ = std::make_unique<LogTable>();
+    dataFile_ = std::make_unique<DataFile>(s_, lang_);
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -55,6 +63,19 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
+
+    tableWin_ = new TableWindow(s_, lang_, *table_, dataFile_.get());
+    tableSub_ = mdi_->addSubWindow(tableWin_);
+    tableSub_->setWindowIcon(ToolbarIcon(QStringLiteral("App")));
+    tableSub_->resize(600, 300);
+    tableSub_->setVisible(s_.TableVisible);
+    connect(tableWin_, &TableWindow::ClosedByUser, this, [this] {
+        s_.TableVisible = false;
+        actViewTable_->setChecked(false);
+        RetileWindows();
+    });
+    connect(tableWin_, &TableWindow::StatusText, this, [this](const QString& t) { SetPanelText(PanelMessages, t); });
+    tableWin_->StelTabelIn();
     resize(1100, 720);
     RebuildValueWindows();
     LaadStrings();
@@ -83,16 +104,28 @@ void MainWindow::BuildMenus()
     actPrinterSettings_ = fileMenu_->addAction(QString());
     fileMenu_->addSeparator();
     actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
-    // Data files, configuration files and printing arrive with their windows.
-    for (QAction* a : {actNew_, actOpen_, actSaveAs_, actReadSettings_, actSaveSettings_, actSaveSettingsAs_, actPrint_,
-                       actPrinterSettings_})
+    connect(actNew_, &QAction::triggered, this, &MainWindow::NewDataFile);
+    connect(actOpen_, &QAction::triggered, this, &MainWindow::OpenDataFileCommand);
+    connect(actSaveAs_, &QAction::triggered, this, &MainWindow::SaveDataFileAsCommand);
+    // Configuration files and printing arrive with their own commands.
+    for (QAction* a : {actReadSettings_, actSaveSettings_, actSaveSettingsAs_, actPrint_, actPrinterSettings_})
         a->setEnabled(false);
 
     editMenu_ = menuBar()->addMenu(QString());
-    actCopy_ = editMenu_->addAction(QString());
+    actCopy_ = editMenu_->addAction(QString(), this, [this] { tableWin_->CopyElementen(); });
     actDelete_ = editMenu_->addAction(ToolbarIcon(QStringLiteral("Clear")), QString());
-    actCopy_->setEnabled(false);
     actDelete_->setEnabled(false);
+    editMenu_->addSeparator();
+    actSelectAll_ = editMenu_->addAction(QString(), this, [this] { tableWin_->SelecteerAlles(); });
+    actDeselectAll_ = editMenu_->addAction(QString(), this, [this] { tableWin_->DeselecteerAlles(); });
+    actInvert_ = editMenu_->addAction(QString(), this, [this] { tableWin_->InverteerSelectie(); });
+    editMenu_->addSeparator();
+    actExclude_ = editMenu_->addAction(QString(), this, [this] { tableWin_->Exclude(); });
+    actEditInfo_ = editMenu_->addAction(QString(), this, [this] { tableWin_->EditInfo(); });
+    editMenu_->addSeparator();
+    actRelative_ = editMenu_->addAction(QString(), this, [this](bool on) { tableWin_->SetRelativeTime(on); });
+    actRelative_->setCheckable(true);
+    actReference_ = editMenu_->addAction(QString(), this, [this] { tableWin_->SetReferencePoint(); });
 
     viewMenu_ = menuBar()->addMenu(QString());
     actViewValues_ = viewMenu_->addAction(QString(), this, [this] {
@@ -101,13 +134,15 @@ void MainWindow::BuildMenus()
                 s_.Channel(ch).Value = true;
         RebuildValueWindows();
     });
-    actViewTable_ = viewMenu_->addAction(QString());
+    actViewTable_ = viewMenu_->addAction(QString(), this, [this](bool on) { ShowTable(on); });
+    actViewTable_->setCheckable(true);
+    actViewTable_->setChecked(s_.TableVisible);
     actViewGraphs_ = viewMenu_->addAction(QString());
     actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString());
     actViewToolbar_ = viewMenu_->addAction(QString());
     actViewToolbar_->setCheckable(true);
     actViewToolbar_->setChecked(true);
-    for (QAction* a : {actViewTable_, actViewGraphs_, actViewTerminal_})
+    for (QAction* a : {actViewGraphs_, actViewTerminal_})
         a->setEnabled(false);
 
     dataMenu_ = menuBar()->addMenu(QString());
@@ -209,6 +244,15 @@ void MainWindow::LaadStrings()
     editMenu_->setTitle(lang_[kEdit]);
     actCopy_->setText(lang_[kCopy]);
     actDelete_->setText(lang_[kDelete]);
+    actSelectAll_->setText(lang_[kSelectAll]);
+    actDeselectAll_->setText(lang_[kDeselectAll]);
+    actInvert_->setText(lang_[kInvert]);
+    actExclude_->setText(lang_[kExclude]);
+    actEditInfo_->setText(lang_[kEditInfo]);
+    actRelative_->setText(lang_[kRelativeClock]);
+    actReference_->setText(lang_[kReferencePoint]);
+    if (tableWin_)
+        tableWin_->LaadStrings();
     viewMenu_->setTitle(lang_[kView]);
     actViewValues_->setText(lang_[kValues]);
     actViewTable_->setText(lang_[kTable]);
@@ -269,6 +313,7 @@ void MainWindow::SetDevice(const QString& name)
     ApplyDevice(s_, name, NowDays());
     s_.DeviceName = name;
     RebuildValueWindows();
+    tableWin_->StelTabelIn();
     ZetTitel();
     RefreshIndications();
 }
@@ -378,6 +423,96 @@ void MainWindow::ShowValue(int channel)
         v->OpvullenMeting();
 }
 
+void MainWindow::AppendTableRow(const QString& info) { tableWin_->VulTabelAan(info); }
+
+void MainWindow::ReplaceLastTableRow(const QString& info) { tableWin_->VernieuwLaatsteTabellijn(info); }
+
+bool MainWindow::AppendRecord(const QString& info) { return ShowReport(dataFile_->AppendRecord(info)); }
+
+bool MainWindow::RewriteLastRecord(int logCount, const QString& info)
+{
+    return ShowReport(dataFile_->RewriteLastRecord(*table_, logCount, info));
+}
+
+bool MainWindow::ShowReport(const DataFileReport& r)
+{
+    if (!r.ok && r.showMessage)
+        ShowWarning(r.title, r.message);
+    if ((!r.ok || r.recovered) && !r.status.isEmpty())
+        SetPanelText(PanelMessages, r.status);
+    return r.ok;
+}
+
+void MainWindow::ShowTable(bool visible)
+{
+    s_.TableVisible = visible;
+    actViewTable_->setChecked(visible);
+    tableSub_->setVisible(visible);
+    if (visible)
+        tableSub_->raise();
+    RetileWindows();
+}
+
+void MainWindow::NewDataFile()
+{
+    if (s_.LogActive)
+        conn_->mnuDatalogging_Click(); // a new file starts with logging off: the stop record ends the old one
+    NewDataFileName(s_);
+    tableWin_->InitieerTabel();
+    ZetTitel();
+    SetPanelText(PanelLogCounter, QStringLiteral("Log# 0"));
+}
+
+void MainWindow::OpenDataFileCommand()
+{
+    const QString filter = lang_[kDataFiles] + QStringLiteral(" (*.vam);;") + QString(lang_[kAllFiles]).section(QLatin1Char('|'), 0, 0);
+    const QString chosen = QFileDialog::getOpenFileName(this, lang_[kFileToOpen], s_.FolderData, filter);
+    if (chosen.isEmpty())
+        return;
+    const QString previous = s_.LogFileName;
+    s_.LogFileName = chosen;
+    QProgressDialog progress(lang_[kLoading] + QStringLiteral("\n") + QFileInfo(chosen).fileName(),
+                             QString(lang_[40]).remove(QLatin1Char('&')), 0, 100, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto result = dataFile_->OpenDataFile(*table_, previous, [&progress](int percent) {
+        progress.setValue(percent);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    QApplication::restoreOverrideCursor();
+    ShowReport(result.report);
+    if (!result.datestampMessage.isEmpty())
+        QMessageBox::information(this, lang_[kFileToOpen], result.datestampMessage);
+    tableWin_->StelTabelIn();
+    SetPanelText(PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));
+    ZetTitel();
+    if (result.load.loaded && !s_.TableVisible)
+        ShowTable(true);
+}
+
+void MainWindow::SaveDataFileAsCommand()
+{
+    const QString filter = lang_[kDataFiles] + QStringLiteral(" (*.vam)");
+    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderData, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("vam"));
+    // The question below is the program's own, with its own wording.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        const QString chosen = dialog.selectedFiles().value(0);
+        if (QFileInfo::exists(chosen)
+            && QMessageBox::question(this, lang_[kFileToSaveAs], lang_[kOverwrite]) != QMessageBox::Yes)
+            continue;
+        ShowReport(dataFile_->SaveDataFileAs(chosen, false));
+        ZetTitel();
+        return;
+    }
+}
+
 void MainWindow::SetPanelText(int panel, const QString& text)
 {
     if (panel >= 1 && panel <= kPanelCount)
@@ -453,7 +588,10 @@ void MainWindow::RetileWindows()
 
 void MainWindow::ShowWarning(const QString& title, const QString& text)
 {
-    QMessageBox::warning(this, title, text);
+    if (warningHandler)
+        warningHandler(title, text);
+    else
+        QMessageBox::warning(this, title, text);
 }
 
 CommViews::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -23,6 +24,10 @@ class LanguageTable;
 class SerialPortService;
 class Connection;
 class ValueWindow;
+class TableWindow;
+class LogTable;
+class DataFile;
+struct DataFileReport;
 
 class MainWindow : public QMainWindow, public CommViews {
     Q_OBJECT
@@ -51,10 +56,22 @@ public:
     QAction* LogAction() const { return actLog_; }
     QAction* ReceiveAction() const { return actReceive_; }
     QAction* TransferAction() const { return actTransfer_; }
+    TableWindow* Table() const { return tableWin_; }
+    DataFile& Data() { return *dataFile_; }
+    // Shows or hides the table window (View menu).
+    void ShowTable(bool visible);
+    // The data-file commands of the File menu.
+    void NewDataFile();
+    void OpenDataFileCommand();
+    void SaveDataFileAsCommand();
 
     // ---- CommViews
     void ClearValues() override;
     void ShowValue(int channel) override;
+    void AppendTableRow(const QString& info) override;
+    void ReplaceLastTableRow(const QString& info) override;
+    bool AppendRecord(const QString& info) override;
+    bool RewriteLastRecord(int logCount, const QString& info) override;
     void SetPanelText(int panel, const QString& text) override;
     void UpdateTitle() override { ZetTitel(); }
     void RefreshIndications() override;
@@ -64,6 +81,8 @@ public:
     bool ScanProgress(const QString& caption, int position, int maximum) override;
     void ScanFinished() override;
 
+    // Replaces the warning message box (tests, scripted runs).
+    std::function<void(const QString& title, const QString& text)> warningHandler;
     // Called with the arrangement the user chose in the Window menu (to store it).
     std::function<void(int)> onArrangementChosen;
 
@@ -78,6 +97,8 @@ private:
     void RebuildValueWindows();
     void ApplyArrangement(int arrange);
     void SetPanelStyle(int panel, bool active);
+    // Shows what a data-file operation reported; returns its ok flag.
+    bool ShowReport(const DataFileReport& report);
 
     AppState& s_;
     LanguageTable& lang_;
@@ -87,13 +108,19 @@ private:
     std::array<QLabel*, kPanelCount> panels_{};
     std::vector<QPointer<QMdiSubWindow>> valueSubs_;
     QPointer<QProgressDialog> progress_;
+    std::unique_ptr<LogTable> table_;
+    std::unique_ptr<DataFile> dataFile_;
+    TableWindow* tableWin_ = nullptr;
+    QPointer<QMdiSubWindow> tableSub_;
 
     QMenu *fileMenu_ = nullptr, *editMenu_ = nullptr, *viewMenu_ = nullptr, *dataMenu_ = nullptr,
           *windowMenu_ = nullptr, *helpMenu_ = nullptr;
     QAction *actNew_ = nullptr, *actOpen_ = nullptr, *actSaveAs_ = nullptr, *actSaveSettings_ = nullptr,
             *actSaveSettingsAs_ = nullptr, *actReadSettings_ = nullptr, *actPrint_ = nullptr,
             *actPrinterSettings_ = nullptr, *actExit_ = nullptr;
-    QAction *actCopy_ = nullptr, *actDelete_ = nullptr;
+    QAction *actCopy_ = nullptr, *actDelete_ = nullptr, *actSelectAll_ = nullptr, *actDeselectAll_ = nullptr,
+            *actInvert_ = nullptr, *actExclude_ = nullptr, *actEditInfo_ = nullptr, *actRelative_ = nullptr,
+            *actReference_ = nullptr;
     QAction *actViewValues_ = nullptr, *actViewTable_ = nullptr, *actViewGraphs_ = nullptr,
             *actViewTerminal_ = nullptr, *actViewToolbar_ = nullptr;
     QAction *actMeasure_ = nullptr, *actLog_ = nullptr, *actReceive_ = nullptr, *actTransfer_ = nullptr,
