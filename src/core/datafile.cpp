@@ -1,6 +1,7 @@
 #include "core/datafile.h"
 
 #include "core/appstate.h"
+#include "core/configfile.h"
 #include "core/datetime.h"
 #include "core/logtable.h"
 #include "i18n/languagetable.h"
@@ -99,8 +100,8 @@ void ReadChannel(ItemCursor& cursor, bool extras, LogTable::RawCell& cell)
     cursor.Next(cell.unit);
     const bool hasOver = cursor.Next(over);
     const bool hasHas = cursor.Next(has);
-    cell.overRange = hasOver && ParseRecordBool(over);
-    cell.hasValue = hasHas ? ParseRecordBool(has) : !cell.value.trimmed().isEmpty();
+    cell.overRange = hasOver && ParseBool(over);
+    cell.hasValue = hasHas ? ParseBool(has) : !cell.value.trimmed().isEmpty();
     cell.extra = {};
     if (extras)
         cursor.Next(cell.extra);

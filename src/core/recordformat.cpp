@@ -224,19 +224,6 @@ bool IsModelName(QByteArrayView item)
     return names.contains(LowerBytes(item));
 }
 
-bool ParseRecordBool(QByteArrayView text)
-{
-    text = text.trimmed();
-    switch (text.size()) {
-    case 1: return text[0] != '0';
-    case 4: return !(qstrnicmp(text.data(), "vals", 4) == 0 || qstrnicmp(text.data(), "faux", 4) == 0);
-    case 5: return !(qstrnicmp(text.data(), "false", 5) == 0 || qstrnicmp(text.data(), "falso", 5) == 0);
-    case 6: return !(qstrnicmp(text.data(), "onwaar", 6) == 0 || qstrnicmp(text.data(), "falsch", 6) == 0
-                     || qstrnicmp(text.data(), "unwahr", 6) == 0);
-    default: return true;
-    }
-}
-
 // ---------------------------------------------------------------- items
 
 bool ItemCursor::Next(QByteArrayView& item)

@@ -25,11 +25,6 @@ bool OverRangeHidesTemperature(const QString& deviceName);
 // A header line's item: a model name of the catalogue, in any case.
 bool IsModelName(QByteArrayView item);
 
-// The boolean words of the configuration reader: false for "false", "faux",
-// "vals", "onwaar", "falsch", "unwahr", "falso" and "0" (trimmed, any case),
-// true for anything else, the empty text included.
-bool ParseRecordBool(QByteArrayView text);
-
 // Items of one line, read left to right: the text between the next pair of
 // quotes; what lies between a closing and the next opening quote is ignored.
 // An item whose closing quote is missing (a cut-off line) is not taken: its

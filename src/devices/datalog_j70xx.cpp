@@ -95,14 +95,16 @@ bool ParseJ70Record(ParserContext& ctx, const QString& body)
 
 void TransferJ70xx(ParserContext& ctx)
 {
-    QString reply;
-    bool timedOut = false;
-    RequestReply(ctx, QStringLiteral("F"), kFillReplyLength, reply, timedOut);
-    if (!ctx.reader.CommConditiesOK())
-        return;
-    if (timedOut || !reply.startsWith(QLatin1String("<F")))
-        ctx.sink.ShowWarning(ctx.state.DeviceName + QStringLiteral(" - ") + ctx.state.SerialPort,
-                             ctx.language[kCommErrorText]);
+    if (!ctx.offline) {
+        QString reply;
+        bool timedOut = false;
+        RequestReply(ctx, QStringLiteral("F"), kFillReplyLength, reply, timedOut);
+        if (!ctx.reader.CommConditiesOK())
+            return;
+        if (timedOut || !reply.startsWith(QLatin1String("<F")))
+            ctx.sink.ShowWarning(ctx.state.DeviceName + QStringLiteral(" - ") + ctx.state.SerialPort,
+                                 ctx.language[kCommErrorText]);
+    }
     ShowTransferWarning(ctx);
     SendWithChecksum(ctx, QStringLiteral(">P"));
     SendEchoed(ctx, QStringLiteral(">L\r\n"));

@@ -19,6 +19,7 @@
 #include "devices/parsercontext.h"
 #include "devices/readings.h"
 #include "devices/tokenizer.h"
+#include "devices/units.h"
 
 namespace {
 using namespace datalog;
@@ -46,7 +47,7 @@ bool ParseP650Record(ParserContext& ctx, const QString& body)
             ClearReading(rec, t);
             continue;
         }
-        rec.UnitText = s.DeviceUnit;
+        rec.UnitText = DeviceTemperatureUnit(s.DeviceUnit);
         if (!alarm.isEmpty())
             s.CurrentInfo = JoinRemark(s.CurrentInfo, QStringLiteral("Alarm CH%1: ").arg(ch) + alarm);
     }

@@ -1,7 +1,7 @@
 // G40xx family (G4010, G4020, G4030). One printed line per reading:
 //   date TAB time TAB value TAB unit TAB temperature TAB temperature unit ... CR LF
 // Channel 1 takes the value, channel 2 the temperature. A polled reply starts
-// with the line "<?{" CR LF. The buffer is emptied at the start of every call.
+// with the line "<?{" CR LF. The buffer is emptied at the start of every poll.
 
 #include "core/appstate.h"
 #include "devices/channelreaders.h"
@@ -28,7 +28,11 @@ void ParseG40xx(ParserContext& ctx, bool& complete)
     const bool measure = s.PollValues;
     const QString closing = measure ? s.EndString : kCrLf;
     complete = false;
-    buffer.clear();
+    // A poll starts a new reply: what is left of an earlier one is stale. A
+    // meter printing on its own may have sent its next reading already, in
+    // the same read as the last one: that text is kept and parsed.
+    if (measure)
+        buffer.clear();
     float timeout = 0;
     ctx.reader.LeesLijnRs232_J70xx(buffer, closing, timeout);
     if (!ctx.reader.CommConditiesOK() || !TestSluitkode(buffer, closing))
@@ -58,15 +62,22 @@ void ParseG40xx(ParserContext& ctx, bool& complete)
 
     QString stop;
     const QString date = ReadToken(buffer, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
-    if (date.mid(2, 1) != QLatin1String("/") || stop != QLatin1String("\t"))
+    // A refused line is dropped whole: its rest must not be read as the next
+    // reading's start when the buffer is kept for the next call.
+    if (date.mid(2, 1) != QLatin1String("/") || stop != QLatin1String("\t")) {
+        DropFirstLine(buffer);
         return;
+    }
     const QString time = ReadToken(buffer, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
-    if (time.indexOf(QLatin1Char(':')) < 1)
-        return;
     // A line that ends after the time carries no reading: recording it would
     // repeat the previous one.
-    if (stop != QLatin1String("\t"))
+    if (time.indexOf(QLatin1Char(':')) < 1 || stop != QLatin1String("\t")) {
+        if (stop != QLatin1String("\r"))
+            DropFirstLine(buffer);
+        else
+            SkipField(buffer);
         return;
+    }
     ChannelReading& value = s.Readings[1];
     ParseValueUnit(ctx, value, buffer, t);
     ChannelReading& temperature = s.Readings[2];

@@ -2,8 +2,8 @@
 //   date TAB time TAB value TAB unit TAB temperature TAB temperature unit
 //   [TAB CHn] [TAB Tref=<reference temperature>] CR LF
 // The channel field overrides the position of the line in the reading. A
-// polled reply starts with the line "<?{" CR LF. The buffer is emptied at the
-// start of every call: a reading is read within one call.
+// polled reply starts with the line "<?{" CR LF. The buffer is emptied when a
+// poll starts and when a reply is refused.
 
 #include "core/appstate.h"
 #include "devices/channelreaders.h"
@@ -106,7 +106,11 @@ void ParseJ70xx(ParserContext& ctx, bool& complete)
     const bool measure = s.PollValues;
     const QString closing = measure ? s.EndString : kCrLf;
     complete = false;
-    buffer.clear();
+    // A poll starts a new reply: what is left of an earlier one is stale. A
+    // meter printing on its own may have sent its next reading already, in
+    // the same read as the last one: that text is kept and parsed.
+    if (measure)
+        buffer.clear();
     float timeout = kLineTimeout;
     ctx.reader.LeesLijnRs232_J70xx(buffer, closing, timeout);
     if (!ctx.reader.CommConditiesOK() || !TestSluitkode(buffer, closing))
@@ -165,14 +169,18 @@ void ParseJ70xx(ParserContext& ctx, bool& complete)
 
         QString stop;
         const QString date = ReadToken(buffer, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
-        if (first && date.mid(2, 1) != QLatin1String("/"))
+        if (first && date.mid(2, 1) != QLatin1String("/")) {
+            buffer.clear(); // the whole reply is refused, not just this line
             return;
+        }
         if (stop != QLatin1String("\t") && !first)
             break;
         const QString time = ReadToken(buffer, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
         if (first) {
-            if (time.indexOf(QLatin1Char(':')) < 1)
+            if (time.indexOf(QLatin1Char(':')) < 1) {
+                buffer.clear();
                 return;
+            }
             first = false;
         }
         if (stop != QLatin1String("\t") && stop != QLatin1String("\r"))

@@ -9,6 +9,7 @@
 #include "devices/parsercontext.h"
 #include "devices/parsers.h"
 #include "devices/tokenizer.h"
+#include "devices/units.h"
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
@@ -24,9 +25,7 @@ bool ReadTemperatures(ParserContext& ctx, QString& line)
     const QString time = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
     if (stop != QLatin1String("\t") || !LooksLikeTime(time))
         return false;
-    // Settings that never went through the settings dialog may lack the unit;
-    // the dialog's own default is °C.
-    const QString unit = s.DeviceUnit.isEmpty() ? QStringLiteral("\u00B0C") : s.DeviceUnit;
+    const QString unit = DeviceTemperatureUnit(s.DeviceUnit);
     const double t = TimestampNow(ctx);
     bool any = false;
     for (int ch = 1; ch <= s.ChannelCount; ++ch) {

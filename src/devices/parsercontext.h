@@ -47,6 +47,9 @@ struct ParserContext {
     LineReader& reader;
     ReadingSink& sink;
     ParserBuffers buffers;
+    // Captured text is being decoded: there is no meter to answer a request,
+    // so exchanges that wait for one are skipped.
+    bool offline = false;
     // The wall clock in days; tests replace it.
     std::function<double()> clock = [] { return NowDays(); };
 };

@@ -284,3 +284,8 @@ void ScaleConductivityUnitSpaced(QString& value, QString& unit)
     if (!newUnit.isEmpty())
         unit = newUnit;
 }
+
+QString DeviceTemperatureUnit(const QString& deviceUnit)
+{
+    return deviceUnit.isEmpty() ? QString(kDegree) + QLatin1Char('C') : deviceUnit;
+}

@@ -49,3 +49,7 @@ void ScaleConductivityUnit(QString& value, QString& unit, bool* relative = nullp
 // The variant of the N335 and the logger transfers: no normalisation, accepts
 // units an earlier reading already scaled, writes "Ohm .cm" with a space.
 void ScaleConductivityUnitSpaced(QString& value, QString& unit);
+
+// The temperature unit the user chose for the P650 family ("°C", "°F", "K");
+// "°C", the meter's own default, when none was chosen.
+QString DeviceTemperatureUnit(const QString& deviceUnit);

@@ -111,7 +111,7 @@ void ExpectSameTable(const LogTable& a, const LogTable& b, const std::string& wh
 
 } // namespace
 
-TEST(RecordFormat, ItemsAndBooleans)
+TEST(RecordFormat, Items)
 {
     struct ItemCase {
         const char* line;
@@ -132,15 +132,6 @@ TEST(RecordFormat, ItemsAndBooleans)
         EXPECT_EQ(got.mid(0, c.items.size()), c.items) << c.line;
         EXPECT_EQ(got.mid(c.items.size()), QStringList({"", ""})) << c.line; // past the end: empty
     }
-
-    struct BoolCase {
-        const char* text;
-        bool value;
-    } bools[] = {{"True", true}, {"False", false}, {" FALSE ", false}, {"faux", false}, {"Vals", false},
-                 {"onwaar", false}, {"falsch", false}, {"unwahr", false}, {"falso", false}, {"0", false},
-                 {"", true}, {"1", true}, {"Waar", true}, {"nonsense", true}};
-    for (const BoolCase& c : bools)
-        EXPECT_EQ(ParseRecordBool(c.text), c.value) << c.text;
 }
 
 TEST(RecordFormat, ItemsThatWouldBreakTheLineAreMadeSafe)

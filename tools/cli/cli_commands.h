@@ -6,3 +6,4 @@ int RunModels(const QStringList& args);
 int RunDecode(const QStringList& args);
 int RunLog(const QStringList& args);
 int RunExport(const QStringList& args);
+int RunConfig(const QStringList& args);

@@ -59,9 +59,34 @@ bool ReadInput(const QString& path, QByteArray& bytes)
 }
 } // namespace
 
+namespace {
+// The channels the meter reported as switched on ("1,2,5-7"): the others are
+// not in use. Meters that report their channels print lines for those only.
+bool SelectChannels(AppState& s, const QString& list)
+{
+    QList<bool> on(s.ChannelCount + 1, false);
+    for (const QString& part : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList range = part.split(QLatin1Char('-'));
+        bool ok1 = false, ok2 = true;
+        const int from = range.value(0).trimmed().toInt(&ok1);
+        const int to = range.size() > 1 ? range.value(1).trimmed().toInt(&ok2) : from;
+        if (!ok1 || !ok2 || range.size() > 2 || from < 1 || to > s.ChannelCount || from > to)
+            return false;
+        for (int ch = from; ch <= to; ++ch)
+            on[ch] = true;
+    }
+    s.ActiveChannelCount = 0;
+    for (int ch = 1; ch <= s.ChannelCount; ++ch) {
+        s.Channel(ch).Use = s.Channel(ch).Value = on[ch];
+        s.ActiveChannelCount += on[ch] ? 1 : 0;
+    }
+    return s.ActiveChannelCount > 0;
+}
+} // namespace
+
 int RunDecode(const QStringList& args)
 {
-    QString model, path = QStringLiteral("-"), out;
+    QString model, path = QStringLiteral("-"), out, channels;
     bool datalog = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -73,10 +98,12 @@ int RunDecode(const QStringList& args)
             datalog = true;
         else if (a == QLatin1String("--out") && i + 1 < args.size())
             out = args[++i];
+        else if (a == QLatin1String("--channels") && i + 1 < args.size())
+            channels = args[++i];
         else if (a == QLatin1String("-") || !a.startsWith(QLatin1Char('-')))
             path = a;
         else {
-            std::fprintf(stderr, "vam-cli decode: unknown option '%s'\nUsage: vam-cli decode --model MODEL [--datalog] [--out FILE.vam] [FILE|-]\n",
+            std::fprintf(stderr, "vam-cli decode: unknown option '%s'\nUsage: vam-cli decode --model MODEL [--datalog] [--channels LIST] [--out FILE.vam] [FILE|-]\n",
                          qPrintable(a));
             return 2;
         }
@@ -99,6 +126,10 @@ int RunDecode(const QStringList& args)
     state.DeviceName = model;
     state.PollValues = false; // listening: the meter prints on its own
     state.ReceiveMode = datalog;
+    if (!channels.isEmpty() && !SelectChannels(state, channels)) {
+        std::fprintf(stderr, "vam-cli decode: --channels takes channel numbers 1..%d, as in 1,2,5-7\n", state.ChannelCount);
+        return 2;
+    }
     ScriptedLineReader reader;
     reader.AppendLines(QString::fromLatin1(bytes));
     std::unique_ptr<CliDataFile> file;
@@ -106,6 +137,7 @@ int RunDecode(const QStringList& args)
         file = std::make_unique<CliDataFile>(state, language, out, "decode");
     PrintingSink sink(state, datalog, file.get());
     ParserContext ctx(state, language, reader, sink);
+    ctx.offline = true;
     if (datalog)
         RunTransfer(ctx);
     else

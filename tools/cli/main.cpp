@@ -13,15 +13,19 @@ int Usage(FILE* to, int code)
                  "Usage: vam-cli COMMAND [OPTIONS]\n"
                  "Commands:\n"
                  "  models      list the supported meter models (name, family, channels, poll command, baud rate)\n"
-                 "  decode --model MODEL [--datalog] [--out FILE.vam] [FILE|-]\n"
+                 "  decode --model MODEL [--datalog] [--channels LIST] [--out FILE.vam] [FILE|-]\n"
                  "              decode captured meter output; one line per channel value:\n"
                  "              [record time] reading, channel, value, unit, over-range, extra, info\n"
+                 "              --channels: only these channels are switched on, as the meter reports them\n"
                  "              --out also writes the readings to a VAM data file\n"
                  "  log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n"
                  "      [--out FILE.vam]\n"
                  "              measure from a meter and print each reading with its time\n"
                  "  export FILE.vam [--csv OUT] [--model MODEL]\n"
                  "              the records of a data file as CSV (to stdout without --csv)\n"
+                 "  config FILE.CFG [--out OUT.CFG]\n"
+                 "              read a configuration file and write it back (to stdout without --out);\n"
+                 "              each value that was out of range or unreadable is reported on stderr\n"
                  "  --version   show the version\n");
     return code;
 }
@@ -49,6 +53,8 @@ int main(int argc, char** argv)
         return RunLog(args.mid(1));
     if (command == QLatin1String("export"))
         return RunExport(args.mid(1));
+    if (command == QLatin1String("config"))
+        return RunConfig(args.mid(1));
     std::fprintf(stderr, "vam-cli: unknown command '%s'\n", qPrintable(command));
     return Usage(stderr, 2);
 }
