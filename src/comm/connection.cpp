@@ -213,6 +213,13 @@ bool Connection::RecoverLostPort()
 
 void Connection::SendPoll()
 {
+    // A J70xx reply times out within a second, so the cycle ends long before
+    // the watchdog could fire: the tick itself wakes a meter that left five
+    // polls unanswered, or it would never be woken.
+    if (s_.PollRetries >= kMaxPollRetries && UsesJ70WakeUp(s_.DeviceName)) {
+        s_.PollRetries = 0;
+        SendWakeUpBurst();
+    }
     port_.SetRts(true);
     port_.ClearBuffers();
     ctx_.buffers.DropUnfinishedLines();

@@ -237,6 +237,34 @@ TEST(ConnectionE2E, SilentMeterIsPolledEveryReadingTimeoutThenPaused)
         EXPECT_GE(polls[5] - polls[4], 5600);
 }
 
+TEST(ConnectionE2E, J70xxMeterThatStopsAnsweringGetsTheWakeUpBurst)
+{
+    Sim sim(QStringLiteral("J7010"), {QStringLiteral("--mute-polls")});
+    Live live(QStringLiteral("J7010"), sim.Path(), true);
+    ASSERT_TRUE(live.state.Connected) << "the settings are still answered";
+    const QByteArray burst = QByteArray(25, '\0') + "\r\n";
+    live.RunUntil([&] {
+        for (const auto& w : live.port->writes)
+            if (w.second == burst)
+                return true;
+        return false;
+    }, 40000);
+    QList<qint64> polls;
+    qint64 burstAt = -1;
+    for (const auto& w : live.port->writes) {
+        if (w.second == burst)
+            burstAt = w.first;
+        else if (w.second == ">?\r\n" && burstAt < 0)
+            polls << w.first;
+    }
+    // The reply times out within a second, so the poll tick (every second)
+    // asks again; the sixth poll is preceded by the burst.
+    ASSERT_EQ(polls.size(), 5) << "five unanswered polls before the burst";
+    ASSERT_GE(burstAt, 0);
+    EXPECT_GT(burstAt, polls[4]);
+    EXPECT_LT(burstAt - polls[4], 3000);
+}
+
 TEST(ConnectionE2E, DroppedLineEndsTheConnectionKeepingWhatWasLogged)
 {
     Sim sim(QStringLiteral("A102"), {QStringLiteral("--drop-after"), QStringLiteral("3")});

@@ -27,6 +27,7 @@ const char kUsage[] =
     "                    requests it (at once on open for meters without a request)\n"
     "  --dump-now        print the logger memory as soon as the line is opened\n"
     "  --silent          never answer\n"
+    "  --mute-polls      answer commands and settings requests, but no poll\n"
     "  --garbage         mix random bytes in between replies\n"
     "  --split           send replies in random pieces with small delays\n"
     "  --drop-after N    close the line and exit with 3 after N replies\n"
@@ -108,6 +109,8 @@ int main(int argc, char** argv)
             opt.dumpNow = true;
         } else if (!std::strcmp(a, "--silent")) {
             opt.silent = true;
+        } else if (!std::strcmp(a, "--mute-polls")) {
+            opt.mutePolls = true;
         } else if (!std::strcmp(a, "--garbage")) {
             opt.garbage = true;
         } else if (!std::strcmp(a, "--split")) {

@@ -311,6 +311,8 @@ void MeterServer::HandleCommands()
             continue;
         }
         input_.remove(0, matched->size());
+        if (matched == &poll_ && opt_.mutePolls)
+            continue;
         if (matched == &poll_)
             SendReply(ReadingLines(opt_.model, readingIndex_++, opt_.seed, true, QDateTime::currentDateTime()));
         else if (matched == &settings_)

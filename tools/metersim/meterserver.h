@@ -18,6 +18,7 @@ struct SimOptions {
     int dumpRecords = -1;     // >= 0: logger print of this many records
     bool dumpNow = false;     // print it as soon as the program opens the line
     bool silent = false;
+    bool mutePolls = false; // answers commands and settings requests, but no poll
     bool garbage = false;
     bool split = false;
     bool noCrLf = false;
