@@ -8,8 +8,12 @@ void AppState::ApplyDefaults()
     SystemCompany = Organisation;
     PrintOperator = SystemUser;
     PrintCompany = Organisation;
-    FolderData = DocumentsFolder + QStringLiteral("/Velmark/VAM/Data");
-    FolderSettings = DocumentsFolder + QStringLiteral("/Velmark/VAM/Settings");
+    FolderData = DefaultFolderData();
+    FolderSettings = DefaultFolderSettings();
     FolderHelp = DocumentsFolder + QStringLiteral("/Velmark/VAM/Help");
     TerminalFontColor = TerminalColorIn;
 }
+
+QString AppState::DefaultFolderData() const { return DocumentsFolder + QStringLiteral("/Velmark/VAM/Data"); }
+
+QString AppState::DefaultFolderSettings() const { return DocumentsFolder + QStringLiteral("/Velmark/VAM/Settings"); }

@@ -140,6 +140,9 @@ struct AppState : AppSettings {
     // system (user, organisation, documents folder) are taken from the
     // program-path fields below, which start-up fills first.
     void ApplyDefaults();
+    // The data and settings folders under the documents folder.
+    QString DefaultFolderData() const;
+    QString DefaultFolderSettings() const;
 
     // ---- Settings-store preferences
     qint16 LastWindowArrange = TileHorizontal;

@@ -38,9 +38,6 @@ constexpr double kFontSizeMin = 1, kFontSizeMax = 1638;
 bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 
-QString DataFolderDefault(const AppState& s) { return s.DocumentsFolder + QStringLiteral("/Velmark/VAM/Data"); }
-QString SettingsFolderDefault(const AppState& s) { return s.DocumentsFolder + QStringLiteral("/Velmark/VAM/Settings"); }
-
 // Highest column index of the table grid for the current device.
 int TableColumnCountFor(const AppState& s)
 {
@@ -260,8 +257,11 @@ public:
                 ReadKeys([this](const QString& k, const QString& v) { Colors(k, v); });
             else if (header == QLatin1String("[NOTE]"))
                 Note();
-            else if (header == QLatin1String("[MAIN]"))
+            else if (header == QLatin1String("[MAIN]")) {
                 ReadWindow(l_.Main);
+                if (l_.Main.Status == 1) // the program never starts minimised
+                    l_.Main.Status = 0;
+            }
             else if (header == QLatin1String("[CHANNEL]"))
                 Channel();
             else if (header == QLatin1String("[READINGS]"))
@@ -534,9 +534,9 @@ private:
         else if (key == QLatin1String("company"))
             s_.SystemCompany = value;
         else if (key == QLatin1String("folder data"))
-            Folder(value, s_.FolderData, DataFolderDefault(s_));
+            Folder(value, s_.FolderData, s_.DefaultFolderData());
         else if (key == QLatin1String("folder settings"))
-            Folder(value, s_.FolderSettings, SettingsFolderDefault(s_));
+            Folder(value, s_.FolderSettings, s_.DefaultFolderSettings());
     }
 
     void Printer(const QString& key, const QString& value)

@@ -362,8 +362,10 @@ private:
         case Dest::Body:
             break;
         }
-        if (ch.isNull())
+        if (ch.isNull() || ch == QLatin1Char('\r'))
             return;
+        if (ch == QChar::LineSeparator || ch == QChar::ParagraphSeparator)
+            ch = QLatin1Char('\n');
         if (!fontCaptured_)
             CaptureFont(g);
         ColorValue color = autoColor_;

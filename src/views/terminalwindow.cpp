@@ -353,7 +353,7 @@ bool TerminalWindow::LoadFromFile(const QString& path, QString* error)
     if (rtf) {
         doc = ReadRtf(data, s_.TerminalColorIn);
     } else {
-        const QString text = ReadPlainText(data);
+        const QString text = ReadPlainText(data).remove(QChar(0));
         if (!text.isEmpty())
             doc.runs.push_back({text, s_.TerminalColorIn});
     }
@@ -374,39 +374,50 @@ void TerminalWindow::SaveCommand()
     const QString start = fileName_.isEmpty() ? s_.FolderData : fileName_;
     const QString path = QFileDialog::getSaveFileName(this, lang_[kFileToSaveAs], start, DialogFilter(), nullptr,
                                                       QFileDialog::DontConfirmOverwrite);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        SaveCommandTo(path);
+}
+
+bool TerminalWindow::SaveCommandTo(const QString& path)
+{
     if (QFileInfo::exists(path)) {
         if (QMessageBox::question(this, Caption(), lang_[kOverwrite], QMessageBox::Yes | QMessageBox::No)
             != QMessageBox::Yes)
-            return;
+            return false;
         // The previous version must survive: without a backup nothing is written.
         if (!KeepBackup(path)) {
             QMessageBox::warning(this, lang_[kFileToSaveAs],
                                  lang_[kErrorOpening] + QDir::toNativeSeparators(path) + QStringLiteral("' !"));
-            return;
+            return false;
         }
     }
     QString error;
     if (!SaveToFile(path, &error)) {
         QMessageBox::warning(this, lang_[kFileToSaveAs], lang_[kErrorOpening] + QDir::toNativeSeparators(path)
                                                              + QStringLiteral("' !\n") + error);
-        return;
+        return false;
     }
     fileName_ = path;
+    return true;
 }
 
 void TerminalWindow::OpenCommand()
 {
     const QString start = fileName_.isEmpty() ? s_.FolderData : fileName_;
     const QString path = QFileDialog::getOpenFileName(this, lang_[kFileToOpen], start, DialogFilter());
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        OpenCommandFrom(path);
+}
+
+bool TerminalWindow::OpenCommandFrom(const QString& path)
+{
     ShowTerminal();
     QString error;
-    if (!LoadFromFile(path, &error))
-        QMessageBox::warning(this, lang_[kFileToOpen], lang_[kErrorOpening] + QDir::toNativeSeparators(path)
-                                                           + QStringLiteral("' !\n") + error);
+    if (LoadFromFile(path, &error))
+        return true;
+    QMessageBox::warning(this, lang_[kFileToOpen], lang_[kErrorOpening] + QDir::toNativeSeparators(path)
+                                                       + QStringLiteral("' !\n") + error);
+    return false;
 }
 
 // ---------------------------------------------------------------- events

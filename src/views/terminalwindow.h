@@ -66,12 +66,17 @@ public:
     // TerminalVisible is false and sets it. Never hides.
     void ShowTerminal();
 
-    // ---- Files. The commands ask with the file dialogs (and the overwrite
-    // question) and then call the path-taking functions; those return false
-    // with `error` set when the file could not be written or read, and leave
-    // the text as it was then. A name ending in ".rtf" means rich text.
+    // ---- Files. A name ending in ".rtf" means rich text.
+    // The File menu's commands: a file dialog, then the ...To/...From step.
     void SaveCommand();
     void OpenCommand();
+    // An existing file: asks to overwrite (UI text 17); Yes keeps it as
+    // ".bak" first. Failures are shown; false when nothing was written.
+    bool SaveCommandTo(const QString& path);
+    // Shows the terminal, then loads; a failure is shown and keeps the text.
+    bool OpenCommandFrom(const QString& path);
+    // Without questions or messages: false with `error` set when the file
+    // could not be written or read (the text is then unchanged).
     bool SaveToFile(const QString& path, QString* error = nullptr) const;
     bool LoadFromFile(const QString& path, QString* error = nullptr);
     // Moves an existing file to the same name with the extension ".bak",

@@ -307,19 +307,11 @@ TEST_F(ConfigTest, EverySettingSurvivesAWriteAndARead)
     EXPECT_TRUE(report.Issues.isEmpty()) << Issues().toStdString();
     EXPECT_EQ(Text(Write(state, layout, QLatin1Char(','))), Text(first)) << "everything written was read back";
 
-    EXPECT_EQ(state.OffsetLeft, written.OffsetLeft);
-    EXPECT_EQ(state.TerminalFactor, written.TerminalFactor);
-    EXPECT_EQ(state.LogFileName, written.LogFileName);
+    // Byte-identical output proves the rest; these are the values that change on the way.
+    EXPECT_EQ(state.OffsetLeft, written.OffsetLeft) << "the same float, through a decimal comma";
     EXPECT_EQ(state.NoteText, QStringLiteral("first\r\n\r\n[END NOTE] \r\n[DEVICE]\r\nlast "));
-    EXPECT_EQ(state.Channel(2).Name, QStringLiteral("Bath 2"));
-    EXPECT_FALSE(state.Channel(3).Use);
-    EXPECT_EQ(state.Readings[1].AlarmLowLimit, QStringLiteral("-1,5"));
-    EXPECT_EQ(layout.Readings[1].ValueFont.Size, 30.5f);
     EXPECT_EQ(layout.Table.ColumnWidths.mid(0, 7), writtenLayout.Table.ColumnWidths);
     EXPECT_EQ(layout.Table.ColumnWidths.size(), 3 + 12 * 2 + 1) << "every column of the table is written";
-    EXPECT_EQ(state.TableColorTextSpecial, 0xFFFFFFFFu);
-    EXPECT_EQ(state.GraphCount, 1);
-    EXPECT_EQ(layout.Graphs[1].TitelWaardenas, QStringLiteral("\u00B5S/cm"));
     EXPECT_FALSE(state.ConfigChanged);
     EXPECT_EQ(state.ConfigFileTitle, path);
 }
@@ -390,6 +382,7 @@ TEST_F(ConfigTest, EachValueIsReadByItsRule)
         {"[SYSTEM]\r\nFolder Data = X:\\VAM\\Data", folder, "Data", true},
         {"[SYSTEM]\r\nFolder Data = ", folder, "Data", false},
         {"[MAIN]\r\n(WINDOW)\r\nStatus = 7", status, "0", true},
+        {"[MAIN]\r\n(WINDOW)\r\nStatus = 1", status, "0", false},
         {"[MAIN]\r\n(WINDOW)\r\nStatus = 2\r\nHeight = 200", height, "200", false},
         {"[TABLE]\r\nVisible = 1\r\n(FONT)\r\nFontSize = 0", fontSize, "10", true},
         {"[TABLE]\r\nVisible = 1\r\n(WINDOW)\r\n(FONT)\r\nFontSize = 7,5", fontSize, "7.5", false},
