@@ -49,4 +49,12 @@ public:
         return true;
     }
     virtual void ScanFinished() {}
+
+    // Receive: the New command before the logger's records arrive; false
+    // when the user cancelled it.
+    virtual bool StartNewDataFile() { return true; }
+    // Transfer: the text file to capture into ("" when cancelled), and the
+    // terminal shown, emptied and captioned with that file.
+    virtual QString AskTransferFileName() { return QString(); }
+    virtual void ShowTerminalForTransfer(const QString& fileName) { Q_UNUSED(fileName); }
 };

@@ -6,6 +6,7 @@
 #include "core/datetime.h"
 #include "devices/catalogue.h"
 #include "devices/channelreaders.h"
+#include "devices/datalog.h"
 #include "devices/parsers.h"
 #include "devices/readings.h"
 #include "i18n/languagetable.h"
@@ -13,6 +14,7 @@
 #include "platform/serial/serialportservice.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <cmath>
 
 namespace {
@@ -20,6 +22,7 @@ enum Text {
     kStop = 14, kSettingsMenu = 13, kSerialPort = 29, kPortInUse = 46, kCheck = 47, kOrSelectOther = 48,
     kIdle = 49, kErrorOpening = 51, kWaitingForData = 132, kLastAction = 207, kReadMeasurements = 208,
     kLogMeasurements = 210, kStopLogging = 211, kPortAbove255 = 288, kCommError = 299, kScanning = 300,
+    kTransferOn = 133, kTransferOff = 134, kReceiveOn = 136, kReceiveOff = 147, kErrorOpeningFile = 51,
 };
 constexpr int kMaxPortNumber = 255;
 constexpr int kMaxPollRetries = 5;
@@ -171,6 +174,11 @@ void Connection::OnPortError(int event)
     if (event < SerialPortService::kFirstErrorEvent)
         return;
     if (event == SerialPortService::kPortGone || event >= SerialPortService::kResourceError) {
+        if (!s_.Connected && (s_.ReceiveMode || s_.TransferMode)) {
+            // The reception or capture loop ends with the port; the user is told why.
+            FoutmeldingCommPoort();
+            return;
+        }
         if (!s_.Connected || s_.PortLost)
             return;
         // Handled where the poll cycle can resume or stop cleanly.
@@ -473,6 +481,10 @@ void Connection::StopVerbinding()
 {
     if (s_.LogActive)
         ToevoegenStop();
+    if (s_.TransferMode)
+        mnuDataTransfer_Click();
+    if (s_.ReceiveMode)
+        mnuDataReceive_Click();
     s_.Connected = s_.ReceiveMode = s_.TransferMode = false;
     s_.LogActive = false;
     SluitCommPoort();
@@ -519,4 +531,111 @@ void Connection::PlaatsAanduidingenCOM()
     views_.RefreshIndications();
     if (s_.Connected)
         TimerOpvragen.start();
+}
+
+void Connection::mnuDataReceive_Click()
+{
+    if (s_.ReceiveMode) {
+        // The reception loop sees the flag (or the closed port) and ends.
+        s_.ReceiveMode = false;
+        SluitCommPoort();
+        ShowLastAction(lang_[kReceiveOff]);
+        PlaatsAanduidingenCOM();
+        return;
+    }
+    if (!views_.StartNewDataFile())
+        return;
+    s_.ReceiveMode = true;
+    InstellenCommPoort();
+    if (actionResult_ != ResultFailed)
+        OpenCommPoort();
+    PlaatsAanduidingenCOM();
+    if (actionResult_ == ResultFailed) {
+        s_.ReceiveMode = false;
+        PlaatsAanduidingenCOM();
+        return;
+    }
+    port_.ClearBuffers();
+    TimerOpvragen.stop();
+    views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    views_.SetPanelText(CommViews::PanelMessages, lang_[kReceiveOn]);
+    while (s_.ReceiveMode) {
+        s_.CurrentInfo.clear();
+        if (!RunTransfer(ctx_)) {
+            // This model prints no logger memory.
+            s_.ReceiveMode = false;
+            SluitCommPoort();
+            break;
+        }
+        if (!port_.IsOpen()) {
+            // The port closed under the reader (stopped, or the line vanished).
+            s_.ReceiveMode = false;
+            break;
+        }
+    }
+    PlaatsAanduidingenCOM();
+}
+
+QString Connection::TransferFileName() const { return transferFile_ ? transferFile_->fileName() : QString(); }
+
+void Connection::mnuDataTransfer_Click()
+{
+    if (s_.TransferMode) {
+        // Whatever has arrived is in the file already; closing flushes it.
+        if (transferFile_)
+            transferFile_->close();
+        transferFile_.reset();
+        SluitCommPoort();
+        ShowLastAction(lang_[kTransferOff]);
+        s_.TransferMode = false;
+        PlaatsAanduidingenCOM();
+        return;
+    }
+    const QString fileName = views_.AskTransferFileName();
+    if (fileName.isEmpty())
+        return;
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        views_.ShowWarning(PortTitle(), lang_[kErrorOpeningFile] + fileName + QStringLiteral("' !\r\n\r\n") + file->errorString());
+        return;
+    }
+    transferFile_ = std::move(file);
+    s_.TransferMode = true;
+    s_.TerminalVisible = true;
+    views_.ShowTerminalForTransfer(fileName);
+    PlaatsAanduidingenCOM();
+    InstellenCommPoort();
+    if (actionResult_ != ResultFailed)
+        OpenCommPoort();
+    if (actionResult_ == ResultFailed) {
+        transferFile_.reset();
+        s_.TransferMode = false;
+        PlaatsAanduidingenCOM();
+        return;
+    }
+    port_.ClearBuffers();
+    TimerOpvragen.stop();
+    views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    views_.SetPanelText(CommViews::PanelMessages, lang_[kTransferOn]);
+    for (int panel : {CommViews::PanelLogTime, CommViews::PanelPollTime, CommViews::PanelLogCounter})
+        views_.SetPanelText(panel, QString());
+    QFile* out = transferFile_.get();
+    while (s_.TransferMode && port_.IsOpen()) {
+        // Waits for the next piece (no spinning); the reader shows it in the
+        // terminal. The file gets the bytes exactly as the meter sent them.
+        QString piece;
+        reader_.ReadSome(piece);
+        if (piece.isEmpty())
+            continue;
+        if (!s_.TransferMode || transferFile_.get() != out)
+            break;
+        const QByteArray bytes = piece.toLatin1();
+        if (out->write(bytes) != bytes.size() || !out->flush()) {
+            views_.ShowWarning(PortTitle(), lang_[kErrorOpeningFile] + out->fileName() + QStringLiteral("' !\r\n\r\n") + out->errorString());
+            mnuDataTransfer_Click();
+            return;
+        }
+    }
+    if (s_.TransferMode && !port_.IsOpen())
+        mnuDataTransfer_Click(); // the line went away: the file keeps what arrived
 }

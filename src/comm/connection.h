@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 struct AppState;
 class LanguageTable;
@@ -59,6 +60,12 @@ public:
     void ToevoegenStop();
     void PlaatsAanduidingenCOM();
     void ShowLastAction(const QString& text);
+    // Receive: the logger memory the meter prints, every record recorded.
+    void mnuDataReceive_Click();
+    // Transfer: everything the meter prints, captured unchanged into a text file.
+    void mnuDataTransfer_Click();
+    // Where Transfer writes ("" while it does not run).
+    QString TransferFileName() const;
 
     QTimer TimerOpvragen;    // the one-second poll tick
     QTimer TimerPollingtest; // the reply watchdog
@@ -98,4 +105,5 @@ private:
     bool inCycle_ = false;
     bool inWatchdog_ = false;
     bool portGonePending_ = false;
+    std::unique_ptr<class QFile> transferFile_;
 };

@@ -47,3 +47,15 @@ void LineReader::LeesLijnRs232(QString& buffer, const QString& closing, float& t
     }
     buffer += received;
 }
+
+void LineReader::ReadSome(QString& text)
+{
+    WaitForInput(-1);
+    if (!CommConditiesOK())
+        return;
+    const QString in = TakeInput();
+    if (!in.isEmpty()) {
+        text += in;
+        OnReceived(in);
+    }
+}

@@ -28,6 +28,10 @@ public:
         LeesLijnRs232(buffer, closing, timeout);
     }
 
+    // Waits, without a time limit, until text arrives or the port closes,
+    // and appends what arrived to `text`. Raw capture uses it.
+    void ReadSome(QString& text);
+
     // True while the port is open.
     virtual bool CommConditiesOK() const = 0;
     // Sends bytes to the meter.

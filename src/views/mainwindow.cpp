@@ -9,6 +9,7 @@
 #include "platform/ui/icons.h"
 #include "platform/ui/qtcolors.h"
 #include "views/tablewindow.h"
+#include "views/terminalwindow.h"
 #include "views/valuewindow.h"
 #include "core/datafile.h"
 #include "core/logtable.h"
@@ -76,6 +77,21 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     });
     connect(tableWin_, &TableWindow::StatusText, this, [this](const QString& t) { SetPanelText(PanelMessages, t); });
     tableWin_->StelTabelIn();
+
+    terminalWin_ = new TerminalWindow(s_, lang_);
+    terminalSub_ = mdi_->addSubWindow(terminalWin_);
+    terminalSub_->setWindowIcon(ToolbarIcon(QStringLiteral("Terminal")));
+    terminalSub_->resize(600, 250);
+    terminalSub_->setVisible(s_.TerminalVisible);
+    connect(terminalWin_, &TerminalWindow::ClosedByUser, this, [this] {
+        s_.TerminalVisible = false;
+        actViewTerminal_->setChecked(false);
+        if (s_.TransferMode)
+            conn_->mnuDataTransfer_Click(); // no capture into a window nobody sees
+        RetileWindows();
+    });
+    connect(terminalWin_, &TerminalWindow::ShownByCommand, this, [this] { RetileWindows(); });
+    connect(terminalWin_, &TerminalWindow::LastAction, this, [this](const QString& t) { conn_->ShowLastAction(t); });
     resize(1100, 720);
     RebuildValueWindows();
     LaadStrings();
@@ -138,12 +154,14 @@ void MainWindow::BuildMenus()
     actViewTable_->setCheckable(true);
     actViewTable_->setChecked(s_.TableVisible);
     actViewGraphs_ = viewMenu_->addAction(QString());
-    actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString());
+    actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this,
+                                            [this](bool on) { ShowTerminal(on); });
+    actViewTerminal_->setCheckable(true);
+    actViewTerminal_->setChecked(s_.TerminalVisible);
     actViewToolbar_ = viewMenu_->addAction(QString());
     actViewToolbar_->setCheckable(true);
     actViewToolbar_->setChecked(true);
-    for (QAction* a : {actViewGraphs_, actViewTerminal_})
-        a->setEnabled(false);
+    actViewGraphs_->setEnabled(false);
 
     dataMenu_ = menuBar()->addMenu(QString());
     connect(dataMenu_, &QMenu::aboutToShow, this, &MainWindow::InstellenKnoppenData);
@@ -154,8 +172,18 @@ void MainWindow::BuildMenus()
         if (actLog_->isEnabled())
             conn_->mnuDatalogging_Click();
     });
-    actReceive_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Receive")), QString());
-    actTransfer_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Transfer")), QString());
+    actReceive_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Receive")), QString(), this, [this] {
+        InstellenKnoppenData();
+        if (actReceive_->isEnabled())
+            conn_->mnuDataReceive_Click();
+        RefreshIndications();
+    });
+    actTransfer_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Transfer")), QString(), this, [this] {
+        InstellenKnoppenData();
+        if (actTransfer_->isEnabled())
+            conn_->mnuDataTransfer_Click();
+        RefreshIndications();
+    });
     dataMenu_->addSeparator();
     actSettings_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Settings")), QString());
     actSettings_->setEnabled(false);
@@ -253,6 +281,8 @@ void MainWindow::LaadStrings()
     actReference_->setText(lang_[kReferencePoint]);
     if (tableWin_)
         tableWin_->LaadStrings();
+    if (terminalWin_)
+        terminalWin_->LaadStrings();
     viewMenu_->setTitle(lang_[kView]);
     actViewValues_->setText(lang_[kValues]);
     actViewTable_->setText(lang_[kTable]);
@@ -360,8 +390,8 @@ void MainWindow::ZetTitel()
 void MainWindow::InstellenKnoppenData()
 {
     actMeasure_->setEnabled(true);
-    actReceive_->setEnabled(false); // the logger transfer arrives with its own command
-    actTransfer_->setEnabled(false);
+    actReceive_->setEnabled(true);
+    actTransfer_->setEnabled(true);
     actLog_->setEnabled(false);
     for (QAction* a : {actMeasure_, actLog_, actReceive_, actTransfer_})
         a->setChecked(false);
@@ -441,6 +471,44 @@ bool MainWindow::ShowReport(const DataFileReport& r)
     if ((!r.ok || r.recovered) && !r.status.isEmpty())
         SetPanelText(PanelMessages, r.status);
     return r.ok;
+}
+
+void MainWindow::TerminalAppend(const QString& text, ColorValue color) { terminalWin_->ToevoegenTextBox(text, color); }
+
+bool MainWindow::StartNewDataFile()
+{
+    NewDataFile();
+    return true;
+}
+
+QString MainWindow::AskTransferFileName()
+{
+    if (transferFileChooser)
+        return transferFileChooser();
+    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderData, lang_[115] + QStringLiteral(" (*.txt)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void MainWindow::ShowTerminalForTransfer(const QString& fileName)
+{
+    terminalWin_->Clear();
+    QString caption = fileName;
+    if (!s_.FolderData.isEmpty() && caption.startsWith(s_.FolderData))
+        caption = caption.mid(s_.FolderData.size() + 1);
+    terminalWin_->SetCaptionFile(caption);
+    ShowTerminal(true);
+}
+
+void MainWindow::ShowTerminal(bool visible)
+{
+    s_.TerminalVisible = visible;
+    actViewTerminal_->setChecked(visible);
+    terminalSub_->setVisible(visible);
+    if (visible)
+        terminalSub_->raise();
+    RetileWindows();
 }
 
 void MainWindow::ShowTable(bool visible)
@@ -596,6 +664,8 @@ void MainWindow::ShowWarning(const QString& title, const QString& text)
 
 CommViews::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)
 {
+    if (retryHandler)
+        return retryHandler(title, text);
     const auto b = QMessageBox::critical(this, title, text, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
     return b == QMessageBox::Retry ? Retry : Cancel;
 }

@@ -25,6 +25,7 @@ class SerialPortService;
 class Connection;
 class ValueWindow;
 class TableWindow;
+class TerminalWindow;
 class LogTable;
 class DataFile;
 struct DataFileReport;
@@ -57,6 +58,11 @@ public:
     QAction* ReceiveAction() const { return actReceive_; }
     QAction* TransferAction() const { return actTransfer_; }
     TableWindow* Table() const { return tableWin_; }
+    TerminalWindow* Terminal() const { return terminalWin_; }
+    // Shows or hides the terminal window (View menu).
+    void ShowTerminal(bool visible);
+    // Replaces the file dialog of Transfer (tests, scripted runs).
+    std::function<QString()> transferFileChooser;
     DataFile& Data() { return *dataFile_; }
     // Shows or hides the table window (View menu).
     void ShowTable(bool visible);
@@ -72,6 +78,10 @@ public:
     void ReplaceLastTableRow(const QString& info) override;
     bool AppendRecord(const QString& info) override;
     bool RewriteLastRecord(int logCount, const QString& info) override;
+    void TerminalAppend(const QString& text, ColorValue color) override;
+    bool StartNewDataFile() override;
+    QString AskTransferFileName() override;
+    void ShowTerminalForTransfer(const QString& fileName) override;
     void SetPanelText(int panel, const QString& text) override;
     void UpdateTitle() override { ZetTitel(); }
     void RefreshIndications() override;
@@ -81,8 +91,9 @@ public:
     bool ScanProgress(const QString& caption, int position, int maximum) override;
     void ScanFinished() override;
 
-    // Replaces the warning message box (tests, scripted runs).
+    // Replace the warning message box and the Retry/Cancel question (tests, scripted runs).
     std::function<void(const QString& title, const QString& text)> warningHandler;
+    std::function<Answer(const QString& title, const QString& text)> retryHandler;
     // Called with the arrangement the user chose in the Window menu (to store it).
     std::function<void(int)> onArrangementChosen;
 
@@ -111,6 +122,8 @@ private:
     std::unique_ptr<LogTable> table_;
     std::unique_ptr<DataFile> dataFile_;
     TableWindow* tableWin_ = nullptr;
+    TerminalWindow* terminalWin_ = nullptr;
+    QPointer<QMdiSubWindow> terminalSub_;
     QPointer<QMdiSubWindow> tableSub_;
 
     QMenu *fileMenu_ = nullptr, *editMenu_ = nullptr, *viewMenu_ = nullptr, *dataMenu_ = nullptr,

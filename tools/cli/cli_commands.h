@@ -5,5 +5,7 @@
 int RunModels(const QStringList& args);
 int RunDecode(const QStringList& args);
 int RunLog(const QStringList& args);
+int RunReceive(const QStringList& args);
+int RunTransferCommand(const QStringList& args);
 int RunExport(const QStringList& args);
 int RunConfig(const QStringList& args);

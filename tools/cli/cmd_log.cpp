@@ -1,6 +1,7 @@
 #include "cli_commands.h"
 #include "cli_datafile.h"
 #include "cli_output.h"
+#include "cli_session.h"
 
 #include "comm/commviews.h"
 #include "comm/connection.h"
@@ -11,68 +12,11 @@
 #include "platform/serial/serialportservice.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <csignal>
 #include <memory>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
-int gSignalPipe[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char c = 1;
-    [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
-}
-
-// The connection's views for a terminal: recorded readings go to stdout
-// (and with --out to a data file), messages to stderr; a vanished port is
-// given up at once.
-class ConsoleViews : public CommViews {
-public:
-    ConsoleViews(const AppState& s, CliDataFile* file) : s_(s), file_(file) {}
-    void AppendTableRow(const QString& info) override
-    {
-        if (file_)
-            file_->TableRow(info);
-        if (s_.CurrentInfo == QLatin1String("Stop") || stopping)
-            return; // the stop record closes a run; it carries no values
-        ++recorded;
-        PrintValues(CurrentValues(s_, recorded), true);
-        std::fflush(stdout);
-        if (onRecorded)
-            onRecorded();
-    }
-    void ReplaceLastTableRow(const QString& info) override
-    {
-        if (file_)
-            file_->ReplaceTableRow(info);
-    }
-    bool AppendRecord(const QString& info) override { return !file_ || file_->Record(info); }
-    bool RewriteLastRecord(int logCount, const QString& info) override
-    {
-        return !file_ || file_->RewriteRecord(logCount, info);
-    }
-    void ShowWarning(const QString& title, const QString& text) override
-    {
-        std::fprintf(stderr, "vam-cli log: %s: %s\n", qPrintable(title), qPrintable(text.simplified()));
-    }
-    Answer AskRetryCancel(const QString& title, const QString& text) override
-    {
-        std::fprintf(stderr, "vam-cli log: %s: %s (the port has gone away)\n", qPrintable(title), qPrintable(text.simplified()));
-        return Cancel;
-    }
-    int recorded = 0;
-    bool stopping = false;
-    std::function<void()> onRecorded;
-
-private:
-    const AppState& s_;
-    CliDataFile* file_;
-};
-
 int Usage()
 {
     std::fprintf(stderr, "Usage: vam-cli log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S] [--out FILE.vam]\n");
@@ -123,7 +67,7 @@ int RunLog(const QStringList& args)
     std::unique_ptr<CliDataFile> file;
     if (!out.isEmpty())
         file = std::make_unique<CliDataFile>(state, language, out, "log");
-    ConsoleViews views(state, file.get());
+    ConsoleViews views(state, file.get(), "log", false);
     SerialPortService* serial = CreateQtSerialPort();
     Connection conn(state, language, *serial, views);
     int exitCode = 0;
@@ -142,16 +86,7 @@ int RunLog(const QStringList& args)
     };
     QObject::connect(&conn, &Connection::ConnectionLost, qApp, [&] { finish(1); });
 
-    if (::pipe(gSignalPipe) == 0) {
-        auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, qApp);
-        QObject::connect(notifier, &QSocketNotifier::activated, qApp, [&] {
-            char c;
-            [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &c, 1);
-            finish(0);
-        });
-        std::signal(SIGINT, OnSignal);
-        std::signal(SIGTERM, OnSignal);
-    }
+    InstallSignalHandlers([&] { finish(0); });
     if (duration > 0)
         QTimer::singleShot(int(duration * 1000), qApp, [&] { finish(0); });
 

@@ -21,6 +21,10 @@ int Usage(FILE* to, int code)
                  "  log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n"
                  "      [--out FILE.vam]\n"
                  "              measure from a meter and print each reading with its time\n"
+                 "  receive --model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]\n"
+                 "              read the meter's logger memory; prints every record as decode --datalog does\n"
+                 "  transfer --port PORT --out FILE [--duration S] [--idle-exit S]\n"
+                 "              capture everything the meter prints, byte for byte, into FILE\n"
                  "  export FILE.vam [--csv OUT] [--model MODEL]\n"
                  "              the records of a data file as CSV (to stdout without --csv)\n"
                  "  config FILE.CFG [--out OUT.CFG]\n"
@@ -51,6 +55,10 @@ int main(int argc, char** argv)
         return RunDecode(args.mid(1));
     if (command == QLatin1String("log"))
         return RunLog(args.mid(1));
+    if (command == QLatin1String("receive"))
+        return RunReceive(args.mid(1));
+    if (command == QLatin1String("transfer"))
+        return RunTransferCommand(args.mid(1));
     if (command == QLatin1String("export"))
         return RunExport(args.mid(1));
     if (command == QLatin1String("config"))

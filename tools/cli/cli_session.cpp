@@ -1,0 +1,103 @@
+#include "cli_session.h"
+
+#include "cli_datafile.h"
+#include "cli_output.h"
+
+#include "core/appstate.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+int gSignalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
+}
+} // namespace
+
+void ConsoleViews::Print()
+{
+    ++recorded;
+    PrintValues(CurrentValues(s_, recorded), true);
+    if (onRecorded)
+        onRecorded();
+}
+
+void ConsoleViews::AppendTableRow(const QString& info)
+{
+    if (file_)
+        file_->TableRow(info);
+    if (s_.CurrentInfo == QLatin1String("Stop") || stopping)
+        return; // the stop record closes a run; it carries no values
+    Print();
+}
+
+void ConsoleViews::ReplaceLastTableRow(const QString& info)
+{
+    if (file_)
+        file_->ReplaceTableRow(info);
+    if (printReplacements_ && !stopping)
+        Print(); // a record printed over several lines, completed line by line
+}
+
+bool ConsoleViews::AppendRecord(const QString& info) { return !file_ || file_->Record(info); }
+
+bool ConsoleViews::RewriteLastRecord(int logCount, const QString& info)
+{
+    return !file_ || file_->RewriteRecord(logCount, info);
+}
+
+void ConsoleViews::ShowWarning(const QString& title, const QString& text)
+{
+    std::fprintf(stderr, "vam-cli %s: %s: %s\n", command_, qPrintable(title), qPrintable(text.simplified()));
+}
+
+CommViews::Answer ConsoleViews::AskRetryCancel(const QString& title, const QString& text)
+{
+    std::fprintf(stderr, "vam-cli %s: %s: %s (the port has gone away)\n", command_, qPrintable(title),
+                 qPrintable(text.simplified()));
+    return Cancel;
+}
+
+void ConsoleViews::TerminalAppend(const QString& text, ColorValue)
+{
+    receivedBytes += text.size();
+    if (onReceived)
+        onReceived();
+}
+
+void InstallSignalHandlers(const std::function<void()>& onSignal)
+{
+    if (::pipe(gSignalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [onSignal] {
+        char c;
+        [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &c, 1);
+        onSignal();
+    });
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+}
+
+void WatchForIdle(ConsoleViews& views, double seconds, const std::function<void()>& onIdle)
+{
+    auto* quiet = new QElapsedTimer;
+    auto* timer = new QTimer(qApp);
+    views.onReceived = [quiet] { quiet->start(); };
+    QObject::connect(timer, &QTimer::timeout, qApp, [quiet, seconds, onIdle, timer] {
+        if (quiet->isValid() && quiet->elapsed() >= qint64(seconds * 1000)) {
+            timer->stop();
+            onIdle();
+        }
+    });
+    timer->start(qBound(20, int(seconds * 250), 250));
+}
