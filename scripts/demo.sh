@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds VAM and runs it against the built-in meter simulator: an H264
-# (eight channels) on a pseudo-terminal, polled every second.
-# Without a display it runs under a virtual one (xvfb-run).
+# (eight channels) on a pseudo-terminal. A demo configuration ("cfg=demo",
+# kept apart from your own settings) selects the model, and measuring and
+# logging start by themselves. Without a display it runs under a virtual one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -16,6 +17,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The demo configuration, where VAM looks for the "demo" set.
+docs="$(xdg-user-dir DOCUMENTS 2>/dev/null || true)"
+if [ -z "$docs" ] || [ "$docs" = "$HOME" ]; then docs="$HOME/Documents"; fi
+settings="$docs/Velmark/VAM/Settings"
+data="$docs/Velmark/VAM/Data"
+mkdir -p "$settings" "$data"
+printf '%s\r\n' "[COMMUNICATION]" "Serial Port = COM1" "Baudrate = 9600" \
+  "[DEVICE]" "Device = $model" "Poll values = 1" "Interval = 1" \
+  "[LOG]" "Interval = 2" "ConnectAtStart = 1" "LogAtStart = 1" \
+  "[TABLE]" "Visible = 1" > "$workdir/demo.cfg"
+build/tools/cli/vam-cli config "$workdir/demo.cfg" --out "$settings/VAM.CFGdemo"
+
 build/tools/metersim/vam-metersim --model "$model" --seed 7 --ignore-stdin > "$workdir/sim.out" 2> "$workdir/sim.err" &
 sim_pid=$!
 for _ in $(seq 50); do
@@ -28,9 +41,9 @@ if [ -z "$port" ]; then
   cat "$workdir/sim.err" >&2
   exit 1
 fi
-echo "demo: simulated $model meter on $port"
+echo "demo: simulated $model meter on $port; readings are logged in $data"
 
-args=(--port="$port" --model="$model" --connect "$@")
+args=(cfg=demo --port="$port" "$@")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "demo: no display found; running VAM under xvfb-run (a virtual display you cannot see)."
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/vam "${args[@]}"

@@ -158,8 +158,10 @@ QStringList EnsureFolders(const AppState& s, const LanguageTable& lang)
 bool ApplyStartupFallbacks(AppState& s, double now)
 {
     bool deviceChanged = false;
-    if (s.DeviceName.isEmpty())
-        deviceChanged = ApplyDevice(s, kDefaultDevice, now);
+    if (s.DeviceName.isEmpty()) {
+        s.DeviceName = kDefaultDevice;
+        deviceChanged = ApplyDevice(s, s.DeviceName, now);
+    }
     if (s.SerialPort.isEmpty()) {
         s.SerialPort = QStringLiteral("COM1");
         s.ConnectAtStart = false;
@@ -274,12 +276,15 @@ QString RecentFilePath(const QString& entry, const QString& folderData)
 QStringList AddRecentFile(const QStringList& list, const QString& entry, const QString& folderData)
 {
     QStringList result{entry};
-    const QString file = RecentFilePath(entry, folderData);
+    QStringList files{RecentFilePath(entry, folderData)};
     for (const QString& e : list) {
         if (result.size() >= SettingsStore::kRecentFileCount)
             break;
-        if (!e.isEmpty() && RecentFilePath(e, folderData) != file)
+        const QString file = RecentFilePath(e, folderData);
+        if (!e.isEmpty() && !files.contains(file)) {
             result << e;
+            files << file;
+        }
     }
     return result;
 }

@@ -155,3 +155,22 @@ void FinishReading(ParserContext& ctx)
     // a burst must not carry an earlier reading's alarm or relative mode.
     ctx.state.CurrentInfo.clear();
 }
+
+void AddLineRemark(ParserContext& ctx, QString& line)
+{
+    AppState& s = ctx.state;
+    const QString sep = s.CurrentInfo.isEmpty() ? QString() : QStringLiteral("; ");
+    const QString remark = ReadToken(line, QLatin1Char('\r'), StopAtControl);
+    if (!remark.isEmpty())
+        s.CurrentInfo += sep + TrimSpaces(StripControls(remark));
+}
+
+bool TakeNextLine(ParserContext& ctx, QString& buffer, QString& line)
+{
+    float timeout = 0;
+    ctx.reader.LeesLijnRs232(buffer, QStringLiteral("\r\n"), timeout);
+    if (!ctx.reader.CommConditiesOK())
+        return false;
+    line = TakeLine(buffer);
+    return !line.isEmpty();
+}

@@ -37,5 +37,13 @@ void ApplyTemperature(ParserContext& ctx, int k, const QString& tmp, double t);
 // Value and unit emptied and over-range false (time and has-value kept).
 void ClearChannel(ChannelReading& rec);
 
+// The remark field that ends a line (up to its CR), appended to CurrentInfo
+// with "; " between remarks.
+void AddLineRemark(ParserContext& ctx, QString& line);
+
+// Waits for a whole line in `buffer` and takes it into `line`. False when the
+// port closed or nothing complete arrived.
+bool TakeNextLine(ParserContext& ctx, QString& buffer, QString& line);
+
 // Counts a logged reading, records it, and empties the remark text.
 void FinishReading(ParserContext& ctx);

@@ -72,13 +72,9 @@ void ParseA100(ParserContext& ctx, bool& complete)
         return;
     }
     for (;;) {
-        float timeout = 0;
-        ctx.reader.LeesLijnRs232(buffer, kCrLf, timeout);
-        if (!ctx.reader.CommConditiesOK())
-            return;
-        QString line = TakeLine(buffer);
-        if (line.isEmpty())
-            return; // nothing complete arrived (time-out)
+        QString line;
+        if (!TakeNextLine(ctx, buffer, line))
+            return; // the port closed, or nothing complete arrived
         if (!IsReadingLine(line))
             continue;
         complete = ParseA100Block(ctx, line, ch);

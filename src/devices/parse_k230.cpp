@@ -31,13 +31,6 @@ bool HasOwnTemperature(const AppState& s, const QString& unit)
         && (unit.startsWith(QLatin1String("ppm")) || unit.startsWith(QLatin1Char('%')));
 }
 
-void AddLineRemark(AppState& s, QString& line)
-{
-    const QString sep = s.CurrentInfo.isEmpty() ? QString() : QStringLiteral("; ");
-    const QString remark = ReadToken(line, QLatin1Char('\r'), StopAtControl);
-    if (!remark.isEmpty())
-        s.CurrentInfo += sep + TrimSpaces(StripControls(remark));
-}
 } // namespace
 
 void ParseK230(ParserContext& ctx, bool& complete)
@@ -113,7 +106,7 @@ void ParseK230(ParserContext& ctx, bool& complete)
             break;
         ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl);
         if (inUse)
-            AddLineRemark(s, line);
+            AddLineRemark(ctx, line);
         ++ch;
     }
     complete = ch > 1;

@@ -71,13 +71,9 @@ void ParseN335(ParserContext& ctx, bool& complete)
     AppState& s = ctx.state;
     QString& buffer = ctx.buffers.n335;
     for (;;) {
-        float timeout = 0;
-        ctx.reader.LeesLijnRs232(buffer, kCrLf, timeout);
-        if (!ctx.reader.CommConditiesOK())
-            return;
-        QString line = TakeLine(buffer);
-        if (line.isEmpty())
-            return; // nothing complete arrived
+        QString line;
+        if (!TakeNextLine(ctx, buffer, line))
+            return; // the port closed, or nothing complete arrived
         // Each line is judged on its own: a record number seen earlier must
         // not turn a header or identification line into data, which would
         // also make the outcome depend on how the text arrived.

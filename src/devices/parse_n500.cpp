@@ -53,13 +53,6 @@ bool SkipFieldOfLine(QString& buffer)
     return eol >= 0 && before - buffer.size() > eol;
 }
 
-void AddLineRemark(AppState& s, QString& line)
-{
-    const QString sep = s.CurrentInfo.isEmpty() ? QString() : QStringLiteral("; ");
-    const QString remark = ReadToken(line, QLatin1Char('\r'), StopAtControl);
-    if (!remark.isEmpty())
-        s.CurrentInfo += sep + TrimSpaces(StripControls(remark));
-}
 } // namespace
 
 void ParseN500(ParserContext& ctx, bool& complete)
@@ -142,7 +135,7 @@ void ParseN500(ParserContext& ctx, bool& complete)
             }
             SkipField(line);
         }
-        AddLineRemark(s, line);
+        AddLineRemark(ctx, line);
         ++ch;
     }
     complete = ch > 1;

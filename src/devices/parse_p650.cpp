@@ -52,13 +52,9 @@ void ParseP650(ParserContext& ctx, bool& complete)
     AppState& s = ctx.state;
     QString& buffer = ctx.buffers.p650;
     for (;;) {
-        float timeout = 0;
-        ctx.reader.LeesLijnRs232(buffer, kCrLf, timeout);
-        if (!ctx.reader.CommConditiesOK())
-            return;
-        QString line = TakeLine(buffer);
-        if (line.isEmpty())
-            return; // nothing complete arrived
+        QString line;
+        if (!TakeNextLine(ctx, buffer, line))
+            return; // the port closed, or nothing complete arrived
         if (!s.IdMarker.isEmpty() && line.contains(s.IdMarker))
             s.IdentificationNumber = ExtractIdentification(ctx, line);
         if (line.size() >= 8 && line.left(3).contains(QLatin1Char('/')) && ReadTemperatures(ctx, line))

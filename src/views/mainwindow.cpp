@@ -12,10 +12,16 @@
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
 #include "core/datafile.h"
+#include "core/commandline.h"
+#include "core/configfile.h"
+#include "core/configlayout.h"
+#include "core/startup.h"
+#include "platform/core/settingsstore.h"
 #include "core/logtable.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QDir>
 #include <QLabel>
@@ -56,6 +62,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     conn_ = new Connection(s_, lang_, *port_, *this, this);
 
     table_ = std::make_unique<LogTable>();
+    layout_ = std::make_unique<ConfigLayout>();
     dataFile_ = std::make_unique<DataFile>(s_, lang_);
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -123,8 +130,12 @@ void MainWindow::BuildMenus()
     connect(actNew_, &QAction::triggered, this, &MainWindow::NewDataFile);
     connect(actOpen_, &QAction::triggered, this, &MainWindow::OpenDataFileCommand);
     connect(actSaveAs_, &QAction::triggered, this, &MainWindow::SaveDataFileAsCommand);
-    // Configuration files and printing arrive with their own commands.
-    for (QAction* a : {actReadSettings_, actSaveSettings_, actSaveSettingsAs_, actPrint_, actPrinterSettings_})
+    connect(actSaveSettings_, &QAction::triggered, this, &MainWindow::SaveSettingsCommand);
+    connect(actSaveSettingsAs_, &QAction::triggered, this, &MainWindow::SaveSettingsAsCommand);
+    connect(actReadSettings_, &QAction::triggered, this, &MainWindow::ReadSettingsCommand);
+    recentSeparator_ = fileMenu_->insertSeparator(actExit_);
+    // Printing arrives with its own commands.
+    for (QAction* a : {actPrint_, actPrinterSettings_})
         a->setEnabled(false);
 
     editMenu_ = menuBar()->addMenu(QString());
@@ -234,7 +245,9 @@ void MainWindow::BuildToolBar()
     toolBar_->addAction(actReceive_);
     toolBar_->addAction(actTransfer_);
     toolBar_->addSeparator();
-    toolBar_->addAction(actViewTerminal_);
+    // The toolbar's terminal button only shows the window; it is never pressed.
+    QAction* showTerminal = toolBar_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this, [this] { ShowTerminal(true); });
+    connect(actViewTerminal_, &QAction::changed, showTerminal, [this, showTerminal] { showTerminal->setToolTip(actViewTerminal_->toolTip()); });
     toolBar_->addSeparator();
     toolBar_->addAction(actTileH_);
     toolBar_->addAction(actTileV_);
@@ -705,7 +718,228 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (!ConfirmExit()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+int MainWindow::Ask(const QString& title, const QString& text, bool withCancel)
+{
+    if (questionHandler)
+        return questionHandler(title, text, withCancel);
+    auto buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel)
+        buttons |= QMessageBox::Cancel;
+    return QMessageBox::question(this, title.isEmpty() ? QStringLiteral("VAM") : title, text, buttons);
+}
+
+bool MainWindow::ConfirmExit()
+{
+    if (ShouldAskToStopLogging(s_)) {
+        const Question q = StopLoggingQuestion(s_, lang_);
+        if (Ask(q.Title, q.Text, false) != QMessageBox::Yes)
+            return false;
+    }
     if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
         conn_->StopVerbinding();
-    event->accept();
+    if (store_) {
+        // The set-up is written without asking, as the user left it.
+        CollectLayout();
+        const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
+        if (!out.Ok)
+            ShowWarning(QStringLiteral("VAM"), out.Message);
+        store_->Sync();
+    }
+    return true;
+}
+
+void MainWindow::AttachStartup(SettingsStore* store, const CommandLineOptions* options, const StartupEnvironment* env)
+{
+    store_ = store;
+    options_ = options;
+    env_ = env;
+    onArrangementChosen = [this](int arrange) {
+        if (store_)
+            store_->SaveLastWindowArrange(qint16(arrange));
+    };
+}
+
+void MainWindow::StartupPass()
+{
+    if (!store_ || !options_ || !env_)
+        return;
+    if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
+        conn_->StopVerbinding();
+    BeginStartupPass(s_, lang_, *env_);
+    ResolveConfigFileName(s_, *store_, env_->ProgramFolder);
+    ApplyCommandLine(s_, *options_);
+    ConfigReport report;
+    const ConfigReadStatus status = ReadConfig(s_, lang_, *layout_, s_.ConfigFileName, &report);
+    if (status == ConfigReadStatus::NoFile)
+        s_.Points = kDefaultPointsNewConfig; // a new configuration
+    else if (status == ConfigReadStatus::OpenFailed || status == ConfigReadStatus::ReadFailed)
+        ShowWarning(QStringLiteral("VAM"), lang_[51] + s_.ConfigFileName + QStringLiteral("' !"));
+    // What the command line chose for this run.
+    if (!options_->Model.isEmpty())
+        s_.DeviceName = options_->Model;
+    if (options_->Listen)
+        s_.PollValues = false;
+    for (const QString& m : EnsureFolders(s_, lang_))
+        ShowWarning(QStringLiteral("VAM"), m);
+    const HelpInstallResult help = InstallHelpFiles(s_.FolderHelp, HelpArchiveFolders(env_->ProgramFolder));
+    if (!help.Errors.isEmpty())
+        ShowWarning(QStringLiteral("error"), help.Errors.join(QLatin1Char('\n')));
+    ApplyStartupFallbacks(s_, NowDays());
+    SetDevice(s_.DeviceName);
+    ApplyLayout();
+    LaadStrings();
+    LoadRecentFilesMenu();
+    const StartDataFilePlan plan = PlanStartDataFile(s_, NowDays());
+    if (plan.Load) {
+        const QString configured = s_.LogFileName;
+        s_.LogFileName = plan.LoadName;
+        ShowReport(dataFile_->OpenDataFile(*table_, plan.RangeName).report);
+        s_.LogFileName = configured;
+        tableWin_->StelTabelIn();
+    }
+    if (plan.Recent)
+        UpdateRecentFiles(*store_, s_, s_.LogFileName);
+    ShowTable(s_.TableVisible);
+    ShowTerminal(s_.TerminalVisible);
+    conn_->initCommPoort();
+    const bool connect = FinishStartupPass(s_) || options_->Connect;
+    const bool logAtStart = s_.LogActive;
+    s_.LogActive = false;
+    if (connect) {
+        conn_->mnuDataMeasure_Click();
+        if (s_.Connected && logAtStart)
+            conn_->mnuDatalogging_Click();
+    }
+    ZetTitel();
+    RefreshIndications();
+}
+
+void MainWindow::CollectLayout()
+{
+    WindowPlacement& w = layout_->Main;
+    w.Status = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
+    const QRect g = normalGeometry();
+    w.Top = float(g.top() * 15);
+    w.Left = float(g.left() * 15);
+    w.Height = float(g.height() * 15);
+    w.Width = float(g.width() * 15);
+    const QList<int> widths = tableWin_->KolomBreedtes();
+    layout_->Table.ColumnWidths = QList<qint32>(widths.begin(), widths.end());
+}
+
+void MainWindow::ApplyLayout()
+{
+    WindowPlacement w = layout_->Main;
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (ValidateWindowPlacement(w, screen.height() * 15.0, screen.width() * 15.0, screen.height() * 15.0,
+                                screen.width() * 15.0)
+        && w.Width > 0 && w.Height > 0) {
+        setGeometry(int(w.Left / 15), int(w.Top / 15), int(w.Width / 15), int(w.Height / 15));
+        if (w.Status == 2)
+            showMaximized();
+    }
+    if (!layout_->Table.ColumnWidths.isEmpty())
+        tableWin_->StelNieuweKolomBreedteIn(QList<int>(layout_->Table.ColumnWidths.begin(), layout_->Table.ColumnWidths.end()));
+}
+
+void MainWindow::LoadRecentFilesMenu()
+{
+    qDeleteAll(recentActions_);
+    recentActions_.clear();
+    if (!store_)
+        return;
+    int n = 0;
+    for (const RecentFileItem& item : LoadRecentFiles(*store_, s_)) {
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(++n).arg(item.Caption), this);
+        const QString path = item.Path;
+        connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+        fileMenu_->insertAction(recentSeparator_, a);
+        recentActions_ << a;
+    }
+}
+
+void MainWindow::OpenRecentFile(const QString& path)
+{
+    const QString previous = s_.LogFileName;
+    s_.LogFileName = path;
+    const auto result = dataFile_->OpenDataFile(*table_, previous);
+    ShowReport(result.report);
+    if (!result.datestampMessage.isEmpty())
+        QMessageBox::information(this, lang_[kFileToOpen], result.datestampMessage);
+    if (store_ && result.load.loaded)
+        UpdateRecentFiles(*store_, s_, path);
+    LoadRecentFilesMenu();
+    tableWin_->StelTabelIn();
+    ZetTitel();
+}
+
+void MainWindow::SaveSettingsCommand()
+{
+    if (!store_)
+        return;
+    CollectLayout();
+    const CommandOutcome out = ::SaveSettingsCommand(s_, *store_, lang_, *layout_);
+    if (!out.Ok)
+        ShowWarning(QStringLiteral("VAM"), out.Message);
+    SetPanelText(PanelMessages, out.Status);
+    LoadRecentFilesMenu();
+}
+
+void MainWindow::SaveSettingsAsCommand()
+{
+    if (!store_)
+        return;
+    const QString filter = lang_[77] + QStringLiteral(" (*") + s_.ConfigExtension + QLatin1Char(')');
+    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderSettings, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(s_.ConfigExtension.mid(1));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString chosen = dialog.selectedFiles().value(0);
+    if (QFileInfo::exists(chosen) && Ask(lang_[kFileToSaveAs], lang_[kOverwrite], false) != QMessageBox::Yes)
+        return;
+    CollectLayout();
+    const CommandOutcome out = SaveSettingsAs(s_, *store_, lang_, *layout_, chosen);
+    if (!out.Ok)
+        ShowWarning(QStringLiteral("VAM"), out.Message);
+    SetPanelText(PanelMessages, out.Status);
+    LaadStrings();
+}
+
+void MainWindow::ReadSettingsCommand()
+{
+    if (!store_)
+        return;
+    const Question q = SaveSettingsQuestion(s_, lang_);
+    if (q.Ask) {
+        const int answer = Ask(q.Title, q.Text, true);
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Yes) {
+            CollectLayout();
+            const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
+            if (!out.Ok) {
+                ShowWarning(QStringLiteral("VAM"), out.Message);
+                return; // unsaved changes are not thrown away
+            }
+        }
+    }
+    const QString filter = lang_[18] + QStringLiteral(" (*") + s_.ConfigExtension + QLatin1Char(')');
+    const QString chosen = QFileDialog::getOpenFileName(this, lang_[kFileToOpen], s_.FolderSettings, filter);
+    if (chosen.isEmpty())
+        return;
+    const CommandOutcome out = ChooseConfiguration(s_, *store_, lang_, chosen);
+    if (!out.Ok) {
+        ShowWarning(lang_[kFileToOpen], out.Message);
+        return;
+    }
+    StartupPass();
 }

@@ -25,6 +25,10 @@ class SerialPortService;
 class Connection;
 class ValueWindow;
 class TableWindow;
+class SettingsStore;
+struct ConfigLayout;
+struct CommandLineOptions;
+struct StartupEnvironment;
 class TerminalWindow;
 class LogTable;
 class DataFile;
@@ -50,6 +54,17 @@ public:
     void InstellenKnoppenData();
 
     Connection& Conn() { return *conn_; }
+
+    // Program start: the store of per-user settings, the command line and
+    // the system facts the start-up pass works with (the main window keeps
+    // pointers; all three outlive it).
+    void AttachStartup(SettingsStore* store, const CommandLineOptions* options, const StartupEnvironment* env);
+    // One start-up pass: configuration, folders, help files, data file, port,
+    // and the connection when configured. Runs again after Read settings.
+    void StartupPass();
+    // The exit path: may ask to stop logging (a "no" keeps the program
+    // running); stops the connection and writes the configuration.
+    bool ConfirmExit();
     QMdiArea* MdiArea() const { return mdi_; }
     QLabel* Panel(int index) const { return panels_.at(size_t(index)); }
     ValueWindow* Value(int channel) const;
@@ -94,6 +109,8 @@ public:
     // Replace the warning message box and the Retry/Cancel question (tests, scripted runs).
     std::function<void(const QString& title, const QString& text)> warningHandler;
     std::function<Answer(const QString& title, const QString& text)> retryHandler;
+    // Replaces the yes/no(/cancel) questions: returns QMessageBox::Yes, No or Cancel.
+    std::function<int(const QString& title, const QString& text, bool withCancel)> questionHandler;
     // Called with the arrangement the user chose in the Window menu (to store it).
     std::function<void(int)> onArrangementChosen;
 
@@ -110,6 +127,14 @@ private:
     void SetPanelStyle(int panel, bool active);
     // Shows what a data-file operation reported; returns its ok flag.
     bool ShowReport(const DataFileReport& report);
+    int Ask(const QString& title, const QString& text, bool withCancel);
+    void CollectLayout();
+    void ApplyLayout();
+    void LoadRecentFilesMenu();
+    void OpenRecentFile(const QString& path);
+    void SaveSettingsCommand();
+    void SaveSettingsAsCommand();
+    void ReadSettingsCommand();
 
     AppState& s_;
     LanguageTable& lang_;
@@ -120,6 +145,12 @@ private:
     std::vector<QPointer<QMdiSubWindow>> valueSubs_;
     QPointer<QProgressDialog> progress_;
     std::unique_ptr<LogTable> table_;
+    std::unique_ptr<ConfigLayout> layout_;
+    SettingsStore* store_ = nullptr;
+    const CommandLineOptions* options_ = nullptr;
+    const StartupEnvironment* env_ = nullptr;
+    QList<QAction*> recentActions_;
+    QAction* recentSeparator_ = nullptr;
     std::unique_ptr<DataFile> dataFile_;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;

@@ -47,8 +47,13 @@ void MakeZip(const QString& path, const QList<Entry>& entries)
     std::vector<QByteArray> keep; // the buffers must live until zip_close
     for (const Entry& e : entries) {
         keep.push_back(e.content);
+        const QByteArray name = e.name.toUtf8();
+        if (name.endsWith('/')) {
+            ASSERT_GE(zip_dir_add(z, name.constData(), ZIP_FL_ENC_UTF_8), 0);
+            continue;
+        }
         zip_source_t* src = zip_source_buffer(z, keep.back().constData(), zip_uint64_t(keep.back().size()), 0);
-        const zip_int64_t index = zip_file_add(z, e.name.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8);
+        const zip_int64_t index = zip_file_add(z, name.constData(), src, ZIP_FL_ENC_UTF_8);
         ASSERT_GE(index, 0) << e.name.toStdString();
         if (e.symlink)
             zip_file_set_external_attributes(z, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, (S_IFLNK | 0777u) << 16);
@@ -202,6 +207,7 @@ TEST(Startup, ConfigurationFileNameFromTheStore)
     ASSERT_TRUE(tmp.isValid());
     const QString existing = tmp.filePath(QStringLiteral("Lab/Line 2.CFG"));
     ASSERT_TRUE(WriteFile(existing, "[COMMUNICATION]\r\n"));
+    ASSERT_TRUE(WriteFile(tmp.filePath(QStringLiteral("odd\\name.CFG")), "x"));
     const QString blocked = tmp.filePath(QStringLiteral("file-not-folder"));
     ASSERT_TRUE(WriteFile(blocked, "x"));
     const QString settings = tmp.filePath(QStringLiteral("Settings"));
@@ -216,6 +222,7 @@ TEST(Startup, ConfigurationFileNameFromTheStore)
         {"stored but gone", tmp.filePath("gone/VAM.CFG"), settings, settings + "/VAM.CFG"},
         {"a folder is no file", tmp.filePath("Lab"), settings, settings + "/VAM.CFG"},
         {"Windows path from elsewhere", "C:\\\\Data\\\\VAM.CFG", settings, settings + "/VAM.CFG"},
+        {"doubled backslashes read as one", tmp.filePath("odd\\\\name.CFG"), settings, tmp.filePath("odd\\name.CFG")},
         {"settings folder impossible", "", blocked + "/Settings", "/opt/vam/bin/VAM.CFG"},
     };
     for (const auto& c : cases) {
@@ -260,8 +267,9 @@ TEST(Startup, DataFileAtStart)
     };
     for (const auto& c : cases) {
         QFile::remove(dated);
-        if (c.datedExists)
+        if (c.datedExists) {
             ASSERT_TRUE(WriteFile(dated, "x"));
+        }
         AppState s;
         s.FolderData = tmp.filePath(QStringLiteral("Data"));
         s.LogFileName = c.logFile;
@@ -270,15 +278,16 @@ TEST(Startup, DataFileAtStart)
         s.DatestampFileName = c.datestamp;
         const StartDataFilePlan plan = PlanStartDataFile(s, today);
         EXPECT_EQ(plan.Load, c.load) << c.what;
-        if (!c.loadName.isEmpty())
+        if (!c.loadName.isEmpty()) {
             EXPECT_EQ(plan.LoadName, c.loadName) << c.what;
+        }
         EXPECT_EQ(plan.RangeName, c.rangeName) << c.what;
         EXPECT_EQ(plan.Recent, c.logAfter != untitled) << c.what;
         EXPECT_EQ(s.LogFileName, c.logAfter) << c.what;
     }
 }
 
-TEST(Startup, FallbacksAndConnectionAtStart)
+TEST(Startup, FallbacksForDeviceAndPort)
 {
     AppState s;
     s.DeviceName.clear();
@@ -289,18 +298,6 @@ TEST(Startup, FallbacksAndConnectionAtStart)
     EXPECT_EQ(s.SerialPort, QStringLiteral("COM1"));
     EXPECT_FALSE(s.ConnectAtStart);
     EXPECT_FALSE(ApplyStartupFallbacks(s, 45000)) << "a device is kept";
-
-    const struct { bool connect, logAtStart, expectLog; } cases[] = {
-        {false, true, false}, {true, false, false}, {true, true, true}};
-    for (const auto& c : cases) {
-        AppState t;
-        t.ConnectAtStart = c.connect;
-        t.LogAtStart = c.logAtStart;
-        t.LogActive = t.Connected = t.ConfigChanged = true;
-        EXPECT_EQ(FinishStartupPass(t), c.connect);
-        EXPECT_EQ(t.LogActive, c.expectLog);
-        EXPECT_FALSE(t.Connected || t.ConfigChanged);
-    }
 }
 
 // ---------------------------------------------------------------- commands and exit
@@ -318,14 +315,8 @@ TEST(Startup, QuestionsAndMessages)
     EXPECT_EQ(save.Title, QStringLiteral("Lab Line.cfg"));
     EXPECT_EQ(save.Text, QStringLiteral("Do you wish to save the settings?"));
 
-    const struct { bool logging, connected, ask; } exits[] = {
-        {false, false, false}, {true, false, false}, {false, true, false}, {true, true, true}};
-    for (const auto& c : exits) {
-        s.LogActive = c.logging;
-        s.Connected = c.connected;
-        EXPECT_EQ(ShouldAskToStopLogging(s), c.ask);
-        EXPECT_EQ(StopLoggingQuestion(s, lang).Ask, c.ask);
-    }
+    s.LogActive = s.Connected = true;
+    EXPECT_TRUE(StopLoggingQuestion(s, lang).Ask);
     EXPECT_TRUE(StopLoggingQuestion(s, lang).Text.startsWith(QStringLiteral("Do you wish to stop the logging")));
 
     const QString error = SoftwareErrorText(lang, 91, QStringLiteral("bad ## and $$"), QStringLiteral("mdiVAM"));
@@ -410,9 +401,9 @@ TEST(RecentFiles, RelativeNames)
     for (const auto& c : cases) {
         EXPECT_EQ(RelativeName(c.path, c.folder), c.caption) << c.path.toStdString();
         EXPECT_EQ(RecentFileEntry(c.path, c.folder), c.entry) << c.path.toStdString();
-        if (!c.folder.isEmpty())
-            EXPECT_EQ(QDir::cleanPath(RecentFilePath(c.entry, c.folder)), QDir::cleanPath(c.path).replace("/HOME/ANN/documents/velmark/vam/data", "/HOME/ANN/documents/velmark/vam/data"))
-                << "the entry names the same file";
+        if (!c.folder.isEmpty()) {
+            EXPECT_EQ(RecentFilePath(c.entry, c.folder), c.path) << "the entry names the same file";
+        }
     }
 }
 
@@ -447,8 +438,8 @@ TEST(RecentFiles, NewestFirstWithoutDuplicatesAtMostFour)
     EXPECT_EQ(items[1].Path, data("B.vam")) << "the stored entry keeps the file's case";
     EXPECT_EQ(items[1].Caption, QStringLiteral("B.vam"));
 
-    EXPECT_EQ(AddRecentFile({"x", "", "y", "x", "z", "w"}, "y", "/d"), (QStringList{"y", "x", "x", "z"}))
-        << "only the chosen name is de-duplicated; gaps are closed";
+    EXPECT_EQ(AddRecentFile({"x", "", "y", "x", "/d/z", "z", "w"}, "y", "/d"), (QStringList{"y", "x", "/d/z", "w"}))
+        << "a hand-edited list loses its gaps and doubles";
 }
 
 // ---------------------------------------------------------------- help archives
