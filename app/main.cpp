@@ -11,9 +11,46 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+#include <exception>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+// An error that reaches the event loop is shown with the software-error
+// message; the user chooses to abort, retry or ignore. Logged readings are
+// safe either way: every record is in the data file once it is logged.
+class VamApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    LanguageTable* language = nullptr;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            return Report(e.what(), receiver);
+        } catch (...) {
+            return Report("unknown error", receiver);
+        }
+    }
+
+private:
+    bool Report(const char* what, QObject* receiver)
+    {
+        const QString source = receiver ? QString::fromLatin1(receiver->metaObject()->className()) : QString();
+        const QString text = language ? SoftwareErrorText(*language, 0, QString::fromLocal8Bit(what), source)
+                                      : QString::fromLocal8Bit(what);
+        const auto answer = QMessageBox::critical(nullptr, QStringLiteral("VAM"), text,
+                                                  QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+        if (answer == QMessageBox::Abort)
+            QCoreApplication::exit(3);
+        return false;
+    }
+};
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -42,7 +79,7 @@ int main(int argc, char** argv)
         }
     }
 
-    QApplication app(argc, argv);
+    VamApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VAM"));
     QApplication::setOrganizationName(QStringLiteral("Velmark"));
     QApplication::setWindowIcon(ToolbarIcon(QStringLiteral("App")));
@@ -50,6 +87,7 @@ int main(int argc, char** argv)
     const CommandLineOptions options = ParseCommandLine(raw, QDir::currentPath());
     const StartupEnvironment env = CurrentEnvironment();
     LanguageTable language;
+    app.language = &language;
     AppState state;
     ApplyConfigTag(state, options.ConfigTag);
     SettingsStore store(state.RegistryApp);
