@@ -71,8 +71,9 @@ TEST(PortManager, ConfigurationRules)
         r.conn.InstellenCommPoort();
         EXPECT_EQ(r.conn.ActionResult(), c.result);
         EXPECT_EQ(r.port.Device(), QString::fromLatin1(c.device));
-        if (*c.start)
+        if (*c.start) {
             EXPECT_EQ(r.state.SerialPort, QString::fromLatin1(c.start));
+        }
         if (c.warning) {
             ASSERT_EQ(r.views.warnings.size(), 1);
             EXPECT_EQ(r.views.warnings[0], QStringLiteral("Serial port: COM256 | ") + r.lang[c.warning]);

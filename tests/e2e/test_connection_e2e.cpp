@@ -233,8 +233,9 @@ TEST(ConnectionE2E, SilentMeterIsPolledEveryReadingTimeoutThenPaused)
     ASSERT_GE(polls.size(), 5);
     for (int i = 1; i < 5; ++i)
         EXPECT_NEAR(double(polls[i] - polls[i - 1]), 3000.0, 400.0) << "re-send " << i;
-    if (polls.size() > 5)
+    if (polls.size() > 5) {
         EXPECT_GE(polls[5] - polls[4], 5600);
+    }
 }
 
 TEST(ConnectionE2E, J70xxMeterThatStopsAnsweringGetsTheWakeUpBurst)

@@ -60,8 +60,9 @@ TEST(DateTime, DaysRoundTrip)
     for (const auto& c : cases) {
         const QDateTime dt = FromDays(c.days);
         EXPECT_EQ(dt.toString(Qt::ISODate), QString::fromLatin1(c.iso)) << c.days;
-        if (c.days != 46363.999999999)
+        if (c.days != 46363.999999999) {
             EXPECT_NEAR(ToDays(dt), c.days, 1e-9) << c.days;
+        }
     }
     EXPECT_EQ(FormatTimeOfDay(45000.5 + kOneSecond * 75, QStringLiteral(":")), QStringLiteral("12:01:15"));
     EXPECT_EQ(FormatSecondsAsTime(75, QStringLiteral(":")), QStringLiteral("00:01:15"));
