@@ -237,8 +237,10 @@ public:
         Advance();
         while (!AtEnd()) {
             const QString header = line_.toUpper();
-            if (IsSectionHeader(header))
+            if (IsSectionHeader(header)) {
                 section_ = header;
+                sectionLine_ = lineNo_;
+            }
             if (header == QLatin1String("[COMMUNICATION]"))
                 ReadKeys([this](const QString& k, const QString& v) { Communication(k, v); });
             else if (header == QLatin1String("[DEVICE]")) {
@@ -347,7 +349,9 @@ private:
     // Past a header, then on to the next sub-section marker or header.
     void SkipToSubsection()
     {
-        if (!AtEnd() && IsSectionHeader(line_))
+        // Only the header of the section being read is stepped over; the
+        // next section's header ends this one (a file may leave parts out).
+        if (!AtEnd() && IsSectionHeader(line_) && lineNo_ == sectionLine_)
             Advance();
         while (!AtEnd() && !AtSubsectionOrHeader())
             Advance();
@@ -941,6 +945,7 @@ private:
     ConfigReport* report_;
     QString line_;
     QString section_;
+    int sectionLine_ = -1;
     int lineNo_ = 0;
     bool end_ = false;
     bool failed_ = false;

@@ -413,6 +413,13 @@ TEST_F(ConfigTest, SectionRules)
     EXPECT_EQ(state.Points, 5000);
     EXPECT_TRUE(report.Issues.isEmpty()) << Issues().toStdString();
 
+    // A section that leaves out its window and font parts does not swallow
+    // the next section's header.
+    Read("[TABLE]\r\nVisible = 1\r\n(WINDOW)\r\nStatus = 0\r\n[TERMINAL]\r\nVisible = 1\r\n[LOG]\r\nPoints = 777\r\n");
+    EXPECT_TRUE(state.TableVisible);
+    EXPECT_TRUE(state.TerminalVisible);
+    EXPECT_EQ(state.Points, 777);
+
     // [READINGS] before any [CHANNEL] is ignored, and so are its alarm keys.
     Read("[DEVICE]\r\nDevice = A102\r\n[READINGS]\r\nVisible = 0\r\nAlarmLowTest = 1\r\n");
     EXPECT_FALSE(state.Readings[1].AlarmLowTest);
