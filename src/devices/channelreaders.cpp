@@ -174,3 +174,21 @@ bool TakeNextLine(ParserContext& ctx, QString& buffer, QString& line)
     line = TakeLine(buffer);
     return !line.isEmpty();
 }
+
+bool WaitForReplyEnd(ParserContext& ctx, QString& buffer)
+{
+    const AppState& s = ctx.state;
+    const QString crLf = QStringLiteral("\r\n");
+    while (!buffer.contains(s.EndString)) {
+        float timeout = 0;
+        ctx.reader.LeesLijnRs232(buffer, s.PollValues ? s.EndString : crLf, timeout);
+        if (!ctx.reader.CommConditiesOK())
+            return false;
+        if (!s.PollValues) {
+            const qsizetype at = buffer.indexOf(crLf);
+            if (at >= 0)
+                buffer.replace(at, crLf.size(), s.EndString);
+        }
+    }
+    return true;
+}

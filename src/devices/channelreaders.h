@@ -45,5 +45,11 @@ void AddLineRemark(ParserContext& ctx, QString& line);
 // port closed or nothing complete arrived.
 bool TakeNextLine(ParserContext& ctx, QString& buffer, QString& line);
 
+// Waits until `buffer` holds the reply's closing text (EndString). A polled
+// reply is waited for as a whole (waiting for CR LF while one is already
+// buffered would spin); a printed line is given the reply's ending. False
+// when the port closed.
+bool WaitForReplyEnd(ParserContext& ctx, QString& buffer);
+
 // Counts a logged reading, records it, and empties the remark text.
 void FinishReading(ParserContext& ctx);

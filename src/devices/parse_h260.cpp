@@ -63,20 +63,8 @@ void ParseH260(ParserContext& ctx, bool& complete)
     for (;;) {
         if (!s.RetainTableValues)
             ClearReadings(s);
-        // A polled reply is waited for as a whole (waiting for CR LF while one
-        // is already buffered would spin); a printed line is given the reply's
-        // ending.
-        while (!buffer.contains(s.EndString)) {
-            float timeout = 0;
-            ctx.reader.LeesLijnRs232(buffer, s.PollValues ? s.EndString : kCrLf, timeout);
-            if (!ctx.reader.CommConditiesOK())
-                return;
-            if (!s.PollValues) {
-                const qsizetype at = buffer.indexOf(kCrLf);
-                if (at >= 0)
-                    buffer.replace(at, kCrLf.size(), s.EndString);
-            }
-        }
+        if (!WaitForReplyEnd(ctx, buffer))
+            return;
         QString line = TakeLine(buffer);
         // "<5" on a line of its own closes a reply; it is no further reading.
         if (!s.EndString.isEmpty() && buffer.startsWith(s.EndString))

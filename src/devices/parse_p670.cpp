@@ -85,20 +85,8 @@ void ParseP670(ParserContext& ctx, bool& complete)
     AppState& s = ctx.state;
     QString& buffer = ctx.buffers.p670;
     for (;;) {
-        // A polled reply is waited for as a whole (waiting for CR LF while one
-        // is already buffered would spin); a printed line is given the reply's
-        // ending.
-        while (!buffer.contains(s.EndString)) {
-            float timeout = 0;
-            ctx.reader.LeesLijnRs232(buffer, s.PollValues ? s.EndString : kCrLf, timeout);
-            if (!ctx.reader.CommConditiesOK())
-                return;
-            if (!s.PollValues) {
-                const qsizetype at = buffer.indexOf(kCrLf);
-                if (at >= 0)
-                    buffer.replace(at, kCrLf.size(), s.EndString);
-            }
-        }
+        if (!WaitForReplyEnd(ctx, buffer))
+            return;
         QString line = TakeLine(buffer);
         // The "<5" that closes the line is neither a value nor an alarm flag.
         if (!s.EndString.isEmpty() && line.endsWith(s.EndString))
