@@ -9,6 +9,8 @@ launcher=()
 if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+  # Paths relative to the checkout: other build folders and clones share the cache.
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 fi
 
 if [ ! -f build/CMakeCache.txt ]; then
