@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package that building, testing and the demo need,
 # when missing. Runs apt-get update at most once; uses sudo when not root.
+# "--list" only prints the package names (scripts/check-deps.sh reads them).
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,11 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth x11-apps imagemagick poppler-utils
 )
+
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${packages[@]}"; do
