@@ -38,7 +38,7 @@ void ParseK230(ParserContext& ctx, bool& complete)
     AppState& s = ctx.state;
     QString& buffer = ctx.buffers.k230;
     complete = false;
-    const double t = TimestampNow(ctx);
+    double t = 0; // taken when the first line has arrived, not while waiting for it
     const int last = s.ChannelCount; // the temperature channel
     QString lead;
     int ch = 1;
@@ -73,6 +73,8 @@ void ParseK230(ParserContext& ctx, bool& complete)
             if (line.size() > 7 && line.right(7).contains(QLatin1Char('/')) && lead.size() > 3)
                 break;
         }
+        if (ch == 1)
+            t = TimestampNow(ctx);
 
         // A channel not in use still has its line parsed: its unit decides
         // where the next line goes. It leaves no value and no remark.

@@ -76,11 +76,21 @@ void ParseN500(ParserContext& ctx, bool& complete)
     };
     auto startsWithTime = [&] { return buffer.left(3).contains(s.TimeSeparator); };
 
-    double t = TimestampNow(ctx);
+    // The reading is stamped when its first line has arrived: a meter that
+    // prints once a minute keeps the parser waiting that long. Channels
+    // cleared before then take the stamp with it.
+    double t = 0;
+    bool stamped = false;
     int ch = 1;
+    auto stamp = [&] {
+        t = TimestampNow(ctx);
+        for (int c = 1; c < ch && c <= kMaxChannels; ++c)
+            s.Readings[c].ReadingTime = t;
+        stamped = true;
+    };
     while (ch <= s.ChannelCount) {
         if (!s.ChannelInUse(ch)) {
-            ClearReading(s.Readings[ch], t);
+            ClearReading(s.Readings[ch], stamped ? t : s.Readings[ch].ReadingTime);
             ++ch;
             continue;
         }
@@ -88,7 +98,7 @@ void ParseN500(ParserContext& ctx, bool& complete)
             return;
         if (StartsReply(s, buffer)) {
             DropLine(buffer);
-            t = TimestampNow(ctx);
+            stamped = false;
             ch = 1;
             continue;
         }
@@ -106,7 +116,6 @@ void ParseN500(ParserContext& ctx, bool& complete)
                 newLine = false;
                 if (StartsReply(s, buffer)) {
                     DropLine(buffer);
-                    t = TimestampNow(ctx);
                     newLine = true;
                     continue;
                 }
@@ -118,6 +127,8 @@ void ParseN500(ParserContext& ctx, bool& complete)
         // Fields are read from this line only, so a line that ends early
         // cannot take its missing fields from the next one.
         QString line = TakeLine(buffer);
+        if (!stamped)
+            stamp();
         QString stop;
         const QString time = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
         if (stop != QLatin1String("\t") || !LooksLikeTime(time))
@@ -138,5 +149,7 @@ void ParseN500(ParserContext& ctx, bool& complete)
         AddLineRemark(ctx, line);
         ++ch;
     }
+    if (!stamped)
+        stamp(); // no channel in use: nothing was waited for
     complete = ch > 1;
 }

@@ -12,7 +12,9 @@
 #include <functional>
 #include <ostream>
 
-// Fixed clock for repeatable time stamps: 2026-03-02 10:00:00.
+// Where the parsers' clock starts: 2026-03-02 10:00:00. It moves with the
+// scripted reader's virtual clock (silences and time-outs), as a wall clock
+// moves while a parser waits.
 constexpr double kTestNow = 46083.0 + 10.0 / 24.0;
 
 class RecordingSink : public ReadingSink {
@@ -35,11 +37,12 @@ private:
 };
 
 struct ParserRun {
+    ParserRun(const ParserRun&) = delete; // the clock refers to this run's reader
     explicit ParserRun(const QString& model)
     {
         ApplyDevice(state, model, kTestNow);
         state.DeviceName = model;
-        ctx.clock = [] { return kTestNow; };
+        ctx.clock = [this] { return kTestNow + reader.Now() / kSecondsPerDay; };
     }
     // Feeds the chunks and runs receive cycles until the input is used up.
     ParserRun& Run(const QStringList& chunks)

@@ -55,7 +55,7 @@ struct Transfer {
         state.DeviceName = model;
         state.DeviceUnit = kDeg;
         state.ReceiveMode = true;
-        ctx.clock = [] { return kTestNow; };
+        ctx.clock = [this] { return kTestNow + reader.Now() / kSecondsPerDay; };
         const QByteArray reply = DumpQueryReply(model, kRecords);
         if (answerQuery && !reply.isEmpty())
             reader.Append(QString::fromLatin1(reply));
