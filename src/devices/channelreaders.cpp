@@ -192,3 +192,16 @@ bool WaitForReplyEnd(ParserContext& ctx, QString& buffer)
     }
     return true;
 }
+
+QString TakeReplyLine(ParserContext& ctx, QString& buffer)
+{
+    const QString& end = ctx.state.EndString;
+    QString line = TakeLine(buffer);
+    if (end.isEmpty())
+        return line;
+    if (line.endsWith(end))
+        line = line.chopped(end.size()) + QStringLiteral("\r\n");
+    if (buffer.startsWith(end))
+        buffer.remove(0, end.size());
+    return line;
+}

@@ -51,5 +51,11 @@ bool TakeNextLine(ParserContext& ctx, QString& buffer, QString& line);
 // when the port closed.
 bool WaitForReplyEnd(ParserContext& ctx, QString& buffer);
 
+// Takes the buffer's first line (after WaitForReplyEnd) without the reply's
+// closing text at its end, which is neither a value, a temperature nor part
+// of a unit. A closing text on a line of its own, next in the buffer, goes
+// too: it is no further reading.
+QString TakeReplyLine(ParserContext& ctx, QString& buffer);
+
 // Counts a logged reading, records it, and empties the remark text.
 void FinishReading(ParserContext& ctx);

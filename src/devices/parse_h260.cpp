@@ -65,10 +65,7 @@ void ParseH260(ParserContext& ctx, bool& complete)
             ClearReadings(s);
         if (!WaitForReplyEnd(ctx, buffer))
             return;
-        QString line = TakeLine(buffer);
-        // "<5" on a line of its own closes a reply; it is no further reading.
-        if (!s.EndString.isEmpty() && buffer.startsWith(s.EndString))
-            buffer.remove(0, s.EndString.size());
+        QString line = TakeReplyLine(ctx, buffer);
         SkipLeadingControls(line);
         const double t = TimestampNow(ctx);
         s.IdentificationNumber = ExtractIdentification(ctx, line);

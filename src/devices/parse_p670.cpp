@@ -82,20 +82,13 @@ bool ParseP670Line(ParserContext& ctx, QString& line)
 
 void ParseP670(ParserContext& ctx, bool& complete)
 {
-    AppState& s = ctx.state;
     QString& buffer = ctx.buffers.p670;
     for (;;) {
         if (!WaitForReplyEnd(ctx, buffer))
             return;
-        QString line = TakeLine(buffer);
-        // The "<5" that closes the line is neither a value nor an alarm flag.
-        if (!s.EndString.isEmpty() && line.endsWith(s.EndString))
-            line = line.chopped(s.EndString.size()) + kCrLf;
+        QString line = TakeReplyLine(ctx, buffer);
         if (ParseP670Line(ctx, line))
             complete = true;
-        // "<5" on a line of its own closes a reply; it is no further reading.
-        if (!s.EndString.isEmpty() && buffer.startsWith(s.EndString))
-            buffer.remove(0, s.EndString.size());
         // Without a reading yet, the rest of the reply is still on its way:
         // returning now would let the next poll empty the port under it.
         if (!buffer.contains(kCrLf) && complete)

@@ -69,6 +69,14 @@ TEST(ParseH260, Lines)
         {"polled reply closed on a line of its own", "H262", Poll, ch2 + QStringLiteral("<5\r\n"),
          {QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg}},
         {"unclosed polled reply waits", "H262", Poll, ch2, {}},
+        // The reply's closing text, given to a printed line, is no temperature and no part of a unit.
+        {"printed line with an empty temperature field", "H261", Listen, Line(QStringLiteral("CH1"), QStringLiteral("7.01\tpH\t")),
+         {QStringLiteral("1/1 7.01 pH")}},
+        {"printed line ending after the unit", "H261", Listen, Line(QStringLiteral("CH1"), QStringLiteral("7.01\tpH")),
+         {QStringLiteral("1/1 7.01 pH")}},
+        {"polled line ending after the unit", "H262", Poll,
+         Line(QStringLiteral("CH2"), QStringLiteral("-120.5\tmV")).chopped(2) + QStringLiteral("<5\r\n"),
+         {QStringLiteral("1/2 -120.5 mV")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
