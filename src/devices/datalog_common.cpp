@@ -75,13 +75,14 @@ double ParseRecordTime(double date, const QString& text, const QString& timeSepa
         return date;
     date += hours / 24.0;
     s.remove(0, first + sep.size());
+    // "hh:mm" (no seconds) is a whole minute.
     const qsizetype second = s.indexOf(sep);
-    if (second < 0)
-        return date;
-    const int minutes = TrimSpaces(s.left(second)).toInt(&ok);
+    const int minutes = TrimSpaces(second < 0 ? s : s.left(second)).toInt(&ok);
     if (!ok)
         return date;
     date += minutes / 1440.0;
+    if (second < 0)
+        return date;
     const int seconds = TrimSpaces(s.mid(second + sep.size(), 2)).toInt(&ok);
     if (!ok)
         return date;
