@@ -31,10 +31,9 @@ bool RunTransfer(ParserContext& ctx);
 // for 00-29 and 1930-1999 for 30-99. Days since 1899-12-30; 0 when the text
 // holds no two separators or is no date.
 double ParseRecordDate(const QString& text);
-// `date` plus the hours, minutes and seconds of `text` ("hh:mm:ss", or
-// "hh:mm" for a whole minute; ":" stands
-// for `timeSeparator`). A part that does not convert ends the sum: the date is
-// kept as far as it was built.
+// `date` plus the hours, minutes and seconds of `text` ("hh:mm:ss", or "hh:mm"
+// for a whole minute; ":" stands for `timeSeparator`). A part that does not
+// convert ends the sum: the date is kept as far as it was built.
 double ParseRecordTime(double date, const QString& text, const QString& timeSeparator);
 
 // A bare value field (no unit): Time := t, Value := the number, the field

@@ -18,6 +18,9 @@ bool ParseA100Block(ParserContext& ctx, QString& text, int& ch)
 {
     AppState& s = ctx.state;
     const double t = TimestampNow(ctx);
+    QString closing = s.EndString; // without its line end
+    if (closing.endsWith(kCrLf))
+        closing.chop(kCrLf.size());
     bool result = false;
     ch = 1;
     while (ch <= s.ChannelCount) {
@@ -40,7 +43,11 @@ bool ParseA100Block(ParserContext& ctx, QString& text, int& ch)
         const QString time = ReadToken(text, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl, &stop);
         if (stop != QLatin1String("\t") || !LooksLikeTime(time))
             break;
-        const QString date = ReadToken(text, QLatin1Char('\r'), ConsumeDelimiter | StopAtControl, &stop);
+        QString date = ReadToken(text, QLatin1Char('\r'), ConsumeDelimiter | StopAtControl, &stop);
+        // A polled reply may close on the date's line ("02/03/26<5"): the
+        // closing text is no part of the date.
+        if (!closing.isEmpty() && date.endsWith(closing))
+            date = TrimSpaces(date.chopped(closing.size()));
         if (stop != QLatin1String("\r") || !LooksLikeDate(date))
             break;
         result = true;

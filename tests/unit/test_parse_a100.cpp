@@ -60,3 +60,22 @@ TEST(ParseA100, PolledReplyIsParsedWhole)
     EXPECT_EQ(run.state.Readings[2].UnitText, kDeg);
     EXPECT_EQ(run.state.Readings[1].ReadingTime, kTestNow);
 }
+
+TEST(ParseA100, PolledReplyEndings)
+{
+    const QStringList reading{QStringLiteral("1/1 6.99 pH"), QStringLiteral("1/2 24.8 ") + kDeg};
+    const struct { const char* name; QString text; QStringList expected; } cases[] = {
+        {"closing on a line of its own", QStringLiteral("6.99\tpH\t24.8\t10:15:30\t02/03/26\r\n<5\r\n"), reading},
+        {"closing right after the date", QStringLiteral("6.99\tpH\t24.8\t10:15:30\t02/03/26<5\r\n"), reading},
+        {"blanks around the time and the date",
+         QStringLiteral("6.99\tpH\t24.8\t 10:15:30 \t 02/03/26 \r\n<5\r\n"), reading},
+        {"blanks, then the closing", QStringLiteral("6.99\tpH\t24.8\t 10:15:30 \t 02/03/26 <5\r\n"), reading},
+        {"no date in front of the closing", QStringLiteral("6.99\tpH\t24.8\t10:15:30\t<5\r\n"), {}},
+        {"a broken date in front of the closing", QStringLiteral("6.99\tpH\t24.8\t10:15:30\t02/0x/26<5\r\n"), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(DecodeEverySplit(QStringLiteral("A102"), c.text, [](AppState& s) { s.PollValues = true; }).join(QLatin1String(" | ")).toStdString(),
+                  c.expected.join(QLatin1String(" | ")).toStdString());
+    }
+}
