@@ -24,6 +24,8 @@ bool ParseA100Record(ParserContext& ctx, const QString& body)
     if (f.size() != 6 || !IsRecordNumber(f[0]) || !IsValueField(s, f[1], ValueShape::MinusExponent) || f[2].isEmpty()
         || !IsValueField(s, f[3], ValueShape::Plain) || !IsTimeField(f[4]) || !IsDateField(f[5]))
         return false;
+    if (!RecordNumberInReach(ctx, f[0].toInt()))
+        return false;
     const double t = RecordTime(ctx, f[5], f[4]);
     QString line = body;
     s.LogCount = ReadNumber(line, StopAtControl).toInt();

@@ -230,6 +230,18 @@ int CheckLogRecord(const AppState& s, const QStringList& f)
     return 5;
 }
 
+bool RecordNumberInReach(ParserContext& ctx, int number)
+{
+    const qint64 last = qMax(0, ctx.state.LogCount);
+    if (number <= last + kMaxRecordGap)
+        return true;
+    ctx.sink.TerminalNote(QStringLiteral("Log# %1 skipped: more than %2 records after Log# %3 (a damaged record number?)")
+                              .arg(number)
+                              .arg(kMaxRecordGap)
+                              .arg(last));
+    return false;
+}
+
 double RecordTime(const ParserContext& ctx, const QString& date, const QString& time)
 {
     return ParseRecordTime(ParseRecordDate(date), time, ctx.state.TimeSeparator);

@@ -59,6 +59,14 @@ bool IsValueField(const AppState& s, const QString& field, ValueShape shape);
 // when the record is damaged.
 int CheckLogRecord(const AppState& s, const QStringList& f);
 
+// Record numbers may run ahead of the last record's by this much: the table
+// holds a row for every number up to the highest, so one damaged number
+// ("999999999") must not make it grow by a billion rows.
+constexpr int kMaxRecordGap = 10000;
+// True when record `number` may be recorded after the last one (LogCount);
+// otherwise says in the terminal that the record is skipped.
+bool RecordNumberInReach(ParserContext& ctx, int number);
+
 // The record's time stamp from its date and time fields.
 double RecordTime(const ParserContext& ctx, const QString& date, const QString& time);
 

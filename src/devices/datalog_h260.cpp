@@ -70,6 +70,8 @@ bool ParseH260Line(ParserContext& ctx, GrowingRecord& record, const QString& bod
     if (number < 0 || ch == 0 || !IsDateField(f[1]) || !IsTimeField(f[2])
         || !IsValueField(s, f[4], ValueShape::MinusExponent) || f[5].isEmpty() || !IsValueField(s, f[6], ValueShape::Plain))
         return false;
+    if (!RecordNumberInReach(ctx, number))
+        return false;
     const double t = RecordTime(ctx, f[1], f[2]);
     const bool replace = record.Begin(ctx, number);
     QString line = body;

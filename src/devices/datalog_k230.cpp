@@ -27,6 +27,8 @@ bool ParseK230Record(ParserContext& ctx, const QString& body)
     if (f.size() != 7 || !IsRecordNumber(f[0]) || !IsValueField(s, f[1], ValueShape::Exponent) || f[2].isEmpty()
         || !IsValueField(s, f[3], ValueShape::Plain) || !IsTimeField(f[5]) || !IsDateField(f[6]))
         return false;
+    if (!RecordNumberInReach(ctx, f[0].toInt()))
+        return false;
     QString line = body;
     s.LogCount = ReadNumber(line, StopAtControl).toInt();
     SkipField(line);

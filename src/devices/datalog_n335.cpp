@@ -36,6 +36,8 @@ bool ParseN335Record(ParserContext& ctx, const QString& body)
     for (int c = 0; c < kColumns; ++c)
         if (!IsValueField(s, f[3 + c], ValueShape::ExponentAlarm))
             return false;
+    if (!RecordNumberInReach(ctx, f[0].toInt()))
+        return false;
     const double t = RecordTime(ctx, f[1], f[2]);
     QString line = body;
     s.LogCount = ReadNumber(line, StopAtControl).toInt();

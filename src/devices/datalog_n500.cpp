@@ -69,6 +69,8 @@ bool ParseN500Record(ParserContext& ctx, const QString& body)
     const QStringList f = Fields(body);
     if (!IsN500Record(s, layout, f))
         return false;
+    if (!RecordNumberInReach(ctx, f[0].toInt()))
+        return false;
     const double t = RecordTime(ctx, f[2], f[1]);
     QString line = body;
     s.LogCount = ReadNumber(line, StopAtControl).toInt();

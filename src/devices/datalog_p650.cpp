@@ -33,6 +33,8 @@ bool ParseP650Record(ParserContext& ctx, const QString& body)
     for (int ch = 1; ch <= s.ChannelCount; ++ch)
         if (!IsValueField(s, f[2 + ch], ValueShape::ExponentAlarm))
             return false;
+    if (!RecordNumberInReach(ctx, f[0].toInt()))
+        return false;
     const double t = RecordTime(ctx, f[1], f[2]);
     QString line = body;
     s.LogCount = ReadNumber(line, StopAtControl).toInt();

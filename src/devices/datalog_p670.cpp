@@ -56,6 +56,8 @@ bool ParseP670Line(ParserContext& ctx, GrowingRecord& record, const QString& bod
     for (int i = 5; i < f.size(); ++i)
         if (!IsValueField(s, f[i], ValueShape::ExponentAlarm))
             return false;
+    if (!RecordNumberInReach(ctx, number))
+        return false;
     const double t = RecordTime(ctx, f[1], f[2]);
     const bool replace = record.Begin(ctx, number);
     QString line = body;

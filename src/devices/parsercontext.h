@@ -25,6 +25,10 @@ public:
     virtual void ShowStatus(const QString& text) { Q_UNUSED(text); }
     // A warning message box (exclamation icon, OK).
     virtual void ShowWarning(const QString& title, const QString& text) { Q_UNUSED(title); Q_UNUSED(text); }
+    // One line of the program's own (no line end) for the terminal window,
+    // beside the meter's text: what was done with input that could not be
+    // taken as it came.
+    virtual void TerminalNote(const QString& text) { Q_UNUSED(text); }
 };
 
 // Receive buffers that survive between parser calls: text received but not yet parsed.

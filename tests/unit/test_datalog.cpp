@@ -5,6 +5,7 @@
 #include "loggerdump.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -37,11 +38,12 @@ public:
     }
     void ShowStatus(const QString& text) override { statuses << text; }
     void ShowWarning(const QString& title, const QString& text) override { warnings << title + QStringLiteral(": ") + text; }
+    void TerminalNote(const QString& text) override { notes << text; }
 
     QList<Row> rows;
     int replaced = 0;
     int stopAfter = 0;
-    QStringList statuses, warnings;
+    QStringList statuses, warnings, notes;
 
 private:
     AppState& state_;
@@ -405,6 +407,72 @@ TEST(DatalogRecords, P650AlarmFlagsBecomeRemarks)
     EXPECT_EQ(r.values[1].value, QStringLiteral("21.9"));
     EXPECT_EQ(r.values[1].unit, kDeg);
     EXPECT_EQ(t.state.IdentificationNumber, QStringLiteral("2417"));
+}
+
+TEST(DatalogRecords, RecordNumberFarAheadIsSkippedWithANote)
+{
+    const QByteArray k230 = "Log#\tValue\tUnit\tCelsius\tComment\tHour\tDate\r\n";
+    auto k230Record = [](int n) { return QByteArray::number(n) + "\t7.01\tpH\t25.0\t\t10:00:00\t01/03/26\r\n"; };
+    auto k230Row = [](int n) { return QStringLiteral("#%1 01.03.2026 10:00:00 1:7.01 pH 4:25.0 \u00B0C").arg(n); };
+    const QByteArray h261 = "log#\tDate\tTime\tChannel\tValue\tUnit\tTemp\r\n";
+    auto h261Line = [](int n, const char* field) {
+        return "Log# " + QByteArray::number(n) + "\t01/03/26\t10:00:00\t" + field + "\t7.01\tpH\t25.0\r\n";
+    };
+    const struct {
+        const char* name;
+        const char* model;
+        QByteArray text;
+        QStringList rows;
+        QStringList notes;
+    } cases[] = {
+        {"a wild number after the header", "K231", k230 + k230Record(999999999) + k230Record(1),
+         {k230Row(1)}, {"Log# 999999999 skipped: more than 10000 records after Log# 0 (a damaged record number?)"}},
+        {"a wild number between records", "K231", k230 + k230Record(1) + k230Record(999999999) + k230Record(2),
+         {k230Row(1), k230Row(2)}, {"Log# 999999999 skipped: more than 10000 records after Log# 1 (a damaged record number?)"}},
+        {"gaps up to the limit are kept", "K231", k230 + k230Record(10000) + k230Record(20001) + k230Record(20000),
+         {k230Row(10000), k230Row(20000)}, {"Log# 20001 skipped: more than 10000 records after Log# 10000 (a damaged record number?)"}},
+        {"records counting down are kept", "K231", k230 + k230Record(5) + k230Record(3), {k230Row(5), k230Row(3)}, {}},
+        {"a wild line inside a record of several lines", "H261",
+         h261 + h261Line(1, "CH1") + h261Line(999999999, "CH2") + h261Line(1, "EC"),
+         {QStringLiteral("#1 01.03.2026 10:00:00 1:7.01 pH 3:7.01 pH 4:25.0 \u00B0C")},
+         {"Log# 999999999 skipped: more than 10000 records after Log# 1 (a damaged record number?)"}},
+        {"A100 family", "A101",
+         "log#\tv\tu\tc\th\td\r\n123456\t7.02\tpH\t25.1\t23:56:00\t28/02/26\r\n", {},
+         {"Log# 123456 skipped: more than 10000 records after Log# 0 (a damaged record number?)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Transfer t(QString::fromLatin1(c.model));
+        t.Feed(c.text).Run();
+        EXPECT_EQ(DescribeAll(t.sink.rows), Lines(c.rows));
+        EXPECT_EQ(Lines(t.sink.notes), Lines(c.notes));
+    }
+}
+
+TEST(DatalogRecords, EveryRecordNumberFamilySkipsAWildNumber)
+{
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    for (const char* name : kModels) {
+        const QString model = QString::fromLatin1(name);
+        if (model.startsWith(QLatin1String("G4")) || model.startsWith(QLatin1String("J7")))
+            continue; // they count their records
+        SCOPED_TRACE(name);
+        QList<DumpLine> lines = LoggerDumpLines(model, 3, 4);
+        for (DumpLine& l : lines) {
+            if (l.record == 2) {
+                QString text = QString::fromLatin1(l.bytes);
+                const QRegularExpressionMatch m = number.match(text);
+                ASSERT_TRUE(m.hasMatch());
+                l.bytes = text.replace(m.capturedStart(), m.capturedLength(), QStringLiteral("999999")).toLatin1();
+            }
+        }
+        Transfer t(model);
+        t.Feed(Concat(lines)).Run();
+        ExpectRecords(model, t.sink.rows, LoggerRecords(model, 3, 4), {2}, {});
+        ASSERT_FALSE(t.sink.notes.isEmpty());
+        for (const QString& note : t.sink.notes)
+            EXPECT_TRUE(note.startsWith(QStringLiteral("Log# 999999 skipped"))) << note.toStdString();
+    }
 }
 
 TEST(DatalogK230, HeaderStartsThePrint)
