@@ -155,3 +155,32 @@ bool ReadG40Settings(ParserContext& ctx, ChannelCodes& codes, bool& timedOut)
     codes[2] = Code(reply, 9);
     return true;
 }
+
+void ApplyJ70Channels(AppState& s, const ChannelCodes& present)
+{
+    const int n = qMin<int>(s.ChannelCount, kMaxChannels);
+    auto setChannel = [&](int ch, bool on) {
+        if (size_t(ch) < s.Channels.size())
+            s.Channel(ch).Use = s.Channel(ch).Value = on;
+    };
+    if (s.DeviceName == QLatin1String("J7050M")) {
+        if (present[7])
+            s.ReceivedChannels = present[6] ? 5 : 4;
+        else if (present[6])
+            s.ReceivedChannels = 4;
+        else
+            s.ReceivedChannels = qint16((present[1] ? 1 : 0) + (present[2] ? 1 : 0) + (present[3] ? 1 : 0));
+        for (int ch = 1; ch <= n; ++ch)
+            setChannel(ch, ch <= s.ReceivedChannels);
+    } else {
+        s.ReceivedChannels = 0;
+        for (int ch = 1; ch <= n; ++ch) {
+            const bool on = present[size_t(ch)] != 0;
+            s.ReceivedChannels += on ? 1 : 0;
+            setChannel(ch, on);
+        }
+    }
+    s.ActiveChannelCount = 0;
+    for (int ch = 1; ch <= n; ++ch)
+        s.ActiveChannelCount += s.ChannelInUse(ch) ? 1 : 0;
+}

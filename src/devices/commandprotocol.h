@@ -9,6 +9,7 @@
 #include <QString>
 #include <array>
 
+struct AppState;
 struct ParserContext;
 
 // The checksum character of `command`.
@@ -42,3 +43,9 @@ bool ReadG40Settings(ParserContext& ctx, ChannelCodes& codes, bool& timedOut);
 
 // Channel codes out of a J70xx settings reply (no length check beyond what is needed).
 ChannelCodes DecodeJ70Settings(const QString& model, const QString& reply);
+
+// The channels a J70xx meter sends, as its settings report them present: those
+// are in use and shown, the others not (ReceivedChannels, ActiveChannelCount
+// follow). The J7050M sends its first channels in order, rH2 and power last,
+// so it sends five when both of those are present.
+void ApplyJ70Channels(AppState& s, const ChannelCodes& present);

@@ -301,6 +301,10 @@ void ReadRecordPrint(ParserContext& ctx, const RecordPrint& print)
                 s.LogCount = 0;
                 if (print.restart)
                     print.restart();
+            } else {
+                // Most likely another model's print: say why nothing comes of it.
+                ctx.sink.TerminalNote(
+                    QStringLiteral("\"log#\" line skipped: its headings are not those of model %1").arg(s.DeviceName));
             }
             continue;
         }

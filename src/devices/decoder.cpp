@@ -1,6 +1,8 @@
 #include "devices/decoder.h"
 
 #include "core/appstate.h"
+#include "devices/catalogue.h"
+#include "devices/commandprotocol.h"
 #include "devices/parsercontext.h"
 #include "devices/parsers.h"
 #include "devices/scriptedreader.h"
@@ -46,4 +48,45 @@ QList<DecodedValue> CurrentValues(const AppState& s, int readingNumber)
                                    r.ReadingTime});
     }
     return values;
+}
+
+void FinalReadings::Record(const AppState& state, bool replace)
+{
+    if (!replace || !hasPending_) {
+        Finish();
+        ++count_;
+    }
+    pending_ = CurrentValues(state, count_);
+    hasPending_ = true;
+}
+
+void FinalReadings::Finish()
+{
+    if (!hasPending_)
+        return;
+    hasPending_ = false;
+    onFinal_(pending_);
+}
+
+void UseUsualChannels(AppState& state)
+{
+    if (!IsJ70Device(state.DeviceName))
+        return;
+    ChannelCodes present{};
+    for (int ch = 1; ch <= state.ChannelCount && ch <= kMaxChannels; ++ch)
+        present[size_t(ch)] = 1;
+    ApplyJ70Channels(state, present);
+}
+
+QString NothingDecodedReason(const AppState& s, bool datalog)
+{
+    const QString& model = s.DeviceName;
+    if (!datalog)
+        return QStringLiteral("no line has the layout of model %1").arg(model);
+    const auto family = ParserFamilyForModel(model);
+    if (family == DeviceFamily::J70xx || family == DeviceFamily::G40xx)
+        return QStringLiteral("no \"LOG.\" line is a logger record of model %1").arg(model);
+    if (s.LogCount < 0)
+        return QStringLiteral("no logger header (a \"log#\" line with the headings of model %1) was seen").arg(model);
+    return QStringLiteral("a logger header was seen, but no line after it is a record of model %1").arg(model);
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QList>
+#include <functional>
 
 struct AppState;
 
@@ -26,3 +27,36 @@ void RunReceiveCycles(ParserContext& ctx, ScriptedLineReader& reader);
 
 // The values of every channel in use that carries a value: one recorded reading.
 QList<DecodedValue> CurrentValues(const AppState& state, int readingNumber);
+
+// The readings of a run as the table ends up holding them: a reading recorded
+// as a replacement (a logger record printed one line per channel grows line
+// by line) takes the place of the one before it. Each reading is handed on
+// once, in its final form: when the next one starts, or at Finish.
+class FinalReadings {
+public:
+    using Handler = std::function<void(const QList<DecodedValue>&)>;
+    explicit FinalReadings(Handler onFinal) : onFinal_(std::move(onFinal)) {}
+    // The current reading of `state` was recorded (PropagateReading).
+    void Record(const AppState& state, bool replace);
+    // No reading follows: hands on the last one.
+    void Finish();
+    // Readings recorded so far, each counted once.
+    int Count() const { return count_; }
+
+private:
+    Handler onFinal_;
+    QList<DecodedValue> pending_;
+    bool hasPending_ = false;
+    int count_ = 0;
+};
+
+// The channels in use while decoding a capture of `state.DeviceName` when the
+// user named none: those of the usual set-up. A J70xx meter sends the channels
+// its settings switch on; offline there is no meter to ask, so every channel
+// counts as present (the J7050M then sends five).
+void UseUsualChannels(AppState& state);
+
+// Why a run recorded no reading, for the user to check the model, the channel
+// set and the capture. `datalog`: a logger print was read (after RunTransfer:
+// LogCount tells whether its header was seen).
+QString NothingDecodedReason(const AppState& state, bool datalog);

@@ -48,3 +48,56 @@ execute_process(COMMAND ${SIM} --model K999 --stdout ERROR_VARIABLE err RESULT_V
 if(NOT rc EQUAL 2 OR NOT err MATCHES "K999")
   message(FATAL_ERROR "unknown model: exit ${rc}, message '${err}'")
 endif()
+
+# A logger print of one line per channel: every record once, in its final form.
+execute_process(COMMAND ${SIM} --model H261 --stdout --dump 500 --seed 3
+                COMMAND ${CLI} decode --model H261 --datalog -
+                OUTPUT_VARIABLE out RESULTS_VARIABLE rc)
+if(NOT rc STREQUAL "0;0")
+  message(FATAL_ERROR "H261 logger print: pipeline exited with ${rc}")
+endif()
+string(REGEX REPLACE "\n$" "" out "${out}")
+string(REPLACE "\n" ";" lines "${out}")
+set(records "")
+set(cells "")
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^[^\t]*\t([0-9]+)\t([0-9]+)\t" m "${line}")
+  if(NOT m)
+    message(FATAL_ERROR "not a decoded record value: ${line}")
+  endif()
+  list(APPEND records "${CMAKE_MATCH_1}")
+  list(APPEND cells "${CMAKE_MATCH_1}/${CMAKE_MATCH_2}")
+endforeach()
+list(REMOVE_DUPLICATES records)
+list(LENGTH records n)
+if(NOT n EQUAL 500)
+  message(FATAL_ERROR "H261 logger print of 500 records decoded to ${n} records")
+endif()
+list(LENGTH cells all)
+list(REMOVE_DUPLICATES cells)
+list(LENGTH cells unique)
+if(NOT all EQUAL unique)
+  message(FATAL_ERROR "H261 logger print: a record's channel printed more than once (${all} values, ${unique} distinct)")
+endif()
+
+# The J7050M without --channels decodes as it is usually set up: five channels.
+execute_process(COMMAND ${SIM} --model J7050M --stdout --count 5 --seed 4 OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/j7050m.txt)
+execute_process(COMMAND ${CLI} decode --model J7050M ${CMAKE_CURRENT_BINARY_DIR}/j7050m.txt
+                OUTPUT_VARIABLE usual RESULT_VARIABLE rc1)
+execute_process(COMMAND ${CLI} decode --model J7050M --channels 1-5 ${CMAKE_CURRENT_BINARY_DIR}/j7050m.txt
+                OUTPUT_VARIABLE named RESULT_VARIABLE rc2)
+if(NOT rc1 EQUAL 0 OR NOT rc2 EQUAL 0 OR NOT usual STREQUAL named)
+  message(FATAL_ERROR "J7050M without --channels:\n${usual}\nwith --channels 1-5:\n${named}")
+endif()
+string(REGEX MATCHALL "\n5\t5\t" last "\n${usual}")
+if(NOT last)
+  message(FATAL_ERROR "J7050M: no fifth reading with a fifth channel:\n${usual}")
+endif()
+
+# Nothing decoded is said, not met with silence.
+execute_process(COMMAND ${SIM} --model K231 --stdout --dump 3
+                COMMAND ${CLI} decode --model A101 --datalog -
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULTS_VARIABLE rc)
+if(NOT out STREQUAL "" OR NOT err MATCHES "no reading decoded: no logger header")
+  message(FATAL_ERROR "another model's logger print: stdout '${out}', stderr '${err}'")
+endif()

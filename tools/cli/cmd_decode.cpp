@@ -17,19 +17,23 @@
 #include <memory>
 
 namespace {
-// Prints every recorded reading as it is recorded.
-// With a data file, each reading is also logged the way the program logs it.
+// Prints every recorded reading once, in its final form: a logger record
+// printed one line per channel is shown complete, not once per line. With a
+// data file, each reading is also logged the way the program logs it.
 class PrintingSink : public ReadingSink {
 public:
-    PrintingSink(AppState& s, bool datalog, CliDataFile* file) : state_(s), datalog_(datalog), file_(file) {}
+    PrintingSink(AppState& s, bool datalog, CliDataFile* file)
+        : state_(s), datalog_(datalog), file_(file),
+          final_([datalog](const QList<DecodedValue>& values) { PrintValues(values, datalog); })
+    {
+    }
     void PropagateReading(bool replace) override
     {
-        ++readings_;
-        PrintValues(CurrentValues(state_, readings_), datalog_);
+        final_.Record(state_, replace);
         if (!file_)
             return;
         if (!datalog_)
-            state_.LogCount = readings_; // listening: every reading is logged, numbered from 1
+            state_.LogCount = final_.Count(); // listening: every reading is logged, numbered from 1
         if (replace) {
             file_->ReplaceTableRow(state_.CurrentInfo);
             file_->RewriteRecord(state_.LogCount, state_.CurrentInfo);
@@ -38,11 +42,22 @@ public:
             file_->Record(state_.CurrentInfo);
         }
     }
+    void TerminalNote(const QString& text) override
+    {
+        std::fprintf(stderr, "vam-cli decode: %s\n", qPrintable(text));
+    }
+    // Prints the last reading; returns how many were recorded.
+    int Finish()
+    {
+        final_.Finish();
+        return final_.Count();
+    }
+
 private:
     AppState& state_;
     bool datalog_;
     CliDataFile* file_;
-    int readings_ = 0;
+    FinalReadings final_;
 };
 
 bool ReadInput(const QString& path, QByteArray& bytes)
@@ -126,7 +141,9 @@ int RunDecode(const QStringList& args)
     state.DeviceName = model;
     state.PollValues = false; // listening: the meter prints on its own
     state.ReceiveMode = datalog;
-    if (!channels.isEmpty() && !SelectChannels(state, channels)) {
+    if (channels.isEmpty()) {
+        UseUsualChannels(state);
+    } else if (!SelectChannels(state, channels)) {
         std::fprintf(stderr, "vam-cli decode: --channels takes channel numbers 1..%d, as in 1,2,5-7\n", state.ChannelCount);
         return 2;
     }
@@ -142,6 +159,9 @@ int RunDecode(const QStringList& args)
         RunTransfer(ctx);
     else
         RunReceiveCycles(ctx, reader);
+    if (sink.Finish() == 0)
+        std::fprintf(stderr, "vam-cli decode: no reading decoded: %s (wrong model, channel set or column order?)\n",
+                     qPrintable(NothingDecodedReason(state, datalog)));
     std::fflush(stdout);
     return file && !file->Finish() ? 1 : 0;
 }
