@@ -3,11 +3,12 @@
 #include "core/datetime.h"
 #include "core/logtable.h"
 
-#include <QDateTime>
 #include <QIODevice>
 #include <QRegularExpression>
 
 namespace {
+constexpr qsizetype kFlushAt = 1 << 20;
+
 // Values keep the decimal comma of the locale they were logged in; a data
 // tool wants the point.
 QString PlainNumber(const QString& value)
@@ -17,24 +18,58 @@ QString PlainNumber(const QString& value)
         return QString(value).replace(QLatin1Char(','), QLatin1Char('.'));
     return value;
 }
+
+bool NeedsQuotes(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }
+
+// The field appended to `out` in one pass, without a copy for plain ASCII
+// (nearly every field of a log).
+void AppendField(QByteArray& out, QStringView text)
+{
+    bool ascii = true, quote = false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        ascii = ascii && u < 0x80;
+        quote = quote || (u < 0x80 && NeedsQuotes(char(u)));
+    }
+    if (ascii && !quote) {
+        const qsizetype at = out.size();
+        out.resize(at + text.size());
+        char* p = out.data() + at;
+        for (QChar c : text)
+            *p++ = char(c.unicode());
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    if (!quote) {
+        out += utf8;
+        return;
+    }
+    out += '"';
+    for (char c : utf8) {
+        out += c;
+        if (c == '"')
+            out += '"';
+    }
+    out += '"';
+}
 } // namespace
 
 QByteArray CsvField(const QString& text)
 {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\r') || bytes.contains('\n'))
-        bytes = '"' + bytes.replace("\"", "\"\"") + '"';
-    return bytes;
+    QByteArray out;
+    AppendField(out, text);
+    return out;
 }
 
 bool WriteCsv(const LogTable& table, QIODevice& out)
 {
     QByteArray buffer;
+    buffer.reserve(kFlushAt + 64 * 1024);
     auto flush = [&](bool force) {
-        if (!force && buffer.size() < (1 << 20))
+        if (!force && buffer.size() < kFlushAt)
             return true;
         const bool ok = out.write(buffer) == buffer.size();
-        buffer.clear();
+        buffer.resize(0);
         return ok;
     };
     QList<QByteArray> header{"No", "Time"};
@@ -50,22 +85,22 @@ bool WriteCsv(const LogTable& table, QIODevice& out)
         buffer += QByteArray::number(table.Number(r));
         buffer += ',';
         if (table.HasTime(r))
-            buffer += FromDays(table.Time(r)).toString(Qt::ISODate).toLatin1();
+            AppendIsoDateTime(buffer, table.Time(r));
         for (int c = 1; c <= table.Channels(); ++c) {
             const int v = table.ValueColumn(c);
             buffer += ',';
-            buffer += CsvField(PlainNumber(table.CellText(r, v)));
+            AppendField(buffer, PlainNumber(table.CellText(r, v)));
             buffer += ',';
-            buffer += CsvField(table.CellText(r, v + 1));
+            AppendField(buffer, table.CellText(r, v + 1));
             if (table.Extras()) {
                 buffer += ',';
-                buffer += CsvField(PlainNumber(table.CellText(r, v + 2)));
+                AppendField(buffer, PlainNumber(table.CellText(r, v + 2)));
                 buffer += ',';
-                buffer += CsvField(table.CellText(r, v + 3));
+                AppendField(buffer, table.CellText(r, v + 3));
             }
         }
         buffer += ',';
-        buffer += CsvField(table.Info(r));
+        AppendField(buffer, table.Info(r));
         buffer += "\r\n";
         if (!flush(false))
             return false;

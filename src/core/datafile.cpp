@@ -124,7 +124,7 @@ LineKey KeyOf(QByteArrayView line, const StampFormat& stamps)
 
 QString DatestampedName(const QString& name, double today)
 {
-    const QString stamp = FromDays(today).date().toString(QStringLiteral("yyMMdd"));
+    const QString stamp = CalendarDate(today).toString(QStringLiteral("yyMMdd"));
     const qsizetype pos = DatePosition(name);
     return name.left(pos) + stamp + name.mid(pos);
 }

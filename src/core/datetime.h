@@ -1,18 +1,48 @@
 #pragma once
 // Date-time values are double-precision days since 1899-12-30, the time of day
-// being the fraction. These helpers convert them to and from QDateTime (local
-// time) and format them the way the program shows them.
+// being the fraction. A stored value is a local calendar time already, so
+// turning it into a date and a time of day (or back) needs no time zone: the
+// calendar conversions below are plain QDate arithmetic and never ask the C
+// library for the zone (which reads /etc/localtime on every call). Paths run
+// once per record use them; FromDays, which builds a local-time QDateTime,
+// is for the rare caller that needs one.
 
+#include <QByteArray>
+#include <QDate>
 #include <QString>
+#include <QTime>
 
 class QDateTime;
 
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kOneSecond = 1.0 / kSecondsPerDay;
 
-double ToDays(const QDateTime& dt);
-QDateTime FromDays(double days);
-double NowDays();
+// ---- Calendar conversions (no time zone)
+
+// A value split into its day (counted from 1899-12-30) and the milliseconds of
+// that day, rounded to the nearest millisecond; a time that rounds up to
+// midnight belongs to the next day. Before the epoch the fraction still counts
+// forward from midnight (-1.25 is 1899-12-29 06:00). A value that is not a
+// finite number, or lies millions of years away, splits as 0 and has no
+// calendar date (an invalid QDate).
+struct DayParts {
+    qint64 day = 0;
+    int msecs = 0;
+};
+DayParts SplitDays(double days);
+QDate CalendarDate(double days);
+QTime CalendarTime(double days);
+double ToDays(QDate date, QTime time);
+// "yyyy-MM-ddTHH:mm:ss" (ISO 8601 without a zone, milliseconds cut off), as
+// QDateTime writes a local time; empty outside the years 1 to 9999.
+QString FormatIsoDateTime(double days);
+void AppendIsoDateTime(QByteArray& out, double days);
+
+// ---- QDateTime and the wall clock
+
+double ToDays(const QDateTime& dt); // the date and time the QDateTime shows
+QDateTime FromDays(double days);    // a local-time QDateTime
+double NowDays();                   // the local wall clock
 
 // "hh:nn:ss" with the locale's time separator.
 QString FormatTimeOfDay(double days, const QString& timeSeparator);

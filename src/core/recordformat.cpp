@@ -5,7 +5,6 @@
 #include "devices/catalogue.h"
 
 #include <QDate>
-#include <QDateTime>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -145,6 +144,16 @@ Fields Compile(const QString& pattern)
             break;
         out.erase(out.begin());
     }
+    // Counted once here: a stamp is parsed for every record of a file.
+    for (Field& f : out) {
+        if (f.kind != Field::Literal)
+            continue;
+        const QByteArray lit = f.text.toLatin1();
+        for (qsizetype i = 0; i < lit.size(); ++i) {
+            if (IsLetter(uchar(lit[i])) && (i == 0 || !IsLetter(uchar(lit[i - 1]))))
+                ++f.words;
+        }
+    }
     return out;
 }
 
@@ -173,19 +182,6 @@ bool StorableText(const QString& s)
 
 QString Number(int v, int width) { return QString::number(v).rightJustified(width, QLatin1Char('0')); }
 
-// Date and milliseconds of the day, rounded the way FromDays rounds.
-void Split(double days, qint64& wholeDays, qint64& msecs)
-{
-    double whole = std::trunc(days);
-    msecs = qint64(std::llround(std::fabs(days - whole) * kSecondsPerDay * 1000.0));
-    if (msecs >= qint64(kSecondsPerDay) * 1000) {
-        msecs = 0;
-        whole += days >= 0 ? 1 : -1;
-    }
-    wholeDays = qint64(whole);
-}
-
-const QDate kEpoch(1899, 12, 30);
 } // namespace
 
 // ---------------------------------------------------------------- device layout
@@ -312,9 +308,8 @@ QByteArray RecordLine(const AppState& s, const QString& info, const StampFormat&
 
 qint64 SecondKey(double days)
 {
-    qint64 whole = 0, msecs = 0;
-    Split(days, whole, msecs);
-    return whole * qint64(kSecondsPerDay) + msecs / 1000;
+    const DayParts parts = SplitDays(days);
+    return parts.day * qint64(kSecondsPerDay) + parts.msecs / 1000;
 }
 
 // ---------------------------------------------------------------- stamps
@@ -335,7 +330,7 @@ StampFormat::StampFormat(const QLocale& locale) : locale_(locale)
         && Has(time_, {Field::Minute, Field::Second}) && HasAny(time_, Field::Hour24, Field::Hour12);
     for (int m = 1; usable && m <= 12; ++m) {
         for (int hour : {9, 21}) {
-            const double d = ToDays(QDateTime(QDate(2026, m, 20 + m % 7), QTime(hour, 5, 7)));
+            const double d = ToDays(QDate(2026, m, 20 + m % 7), QTime(hour, 5, 7));
             usable = usable && StorableText(Render(date_, d)) && StorableText(Render(time_, d));
         }
     }
@@ -357,10 +352,10 @@ StampFormat::StampFormat(const QLocale& locale) : locale_(locale)
 
 QString StampFormat::Render(const Fields& fields, double days) const
 {
-    qint64 whole = 0, msecs = 0;
-    Split(days, whole, msecs);
-    const QDate date = kEpoch.addDays(whole);
-    const int secs = int(msecs / 1000);
+    const DayParts parts = SplitDays(days);
+    const QDate date = CalendarDate(days);
+    const int msecs = parts.msecs;
+    const int secs = msecs / 1000;
     const int hour = secs / 3600;
     QString out;
     for (const Field& f : fields) {
@@ -375,7 +370,7 @@ QString StampFormat::Render(const Fields& fields, double days) const
         case Field::Hour12: out += Number(hour % 12 == 0 ? 12 : hour % 12, f.width); break;
         case Field::Minute: out += Number(secs / 60 % 60, f.width); break;
         case Field::Second: out += Number(secs % 60, f.width); break;
-        case Field::Msec: out += Number(int(msecs % 1000), 3); break;
+        case Field::Msec: out += Number(msecs % 1000, 3); break;
         case Field::AmPm: {
             const QString t = hour < 12 ? locale_.amText() : locale_.pmText();
             out += f.longName ? t.toUpper() : t.toLower();
@@ -438,9 +433,8 @@ bool StampFormat::ParseWith(const Fields& fields, QByteArrayView text, double& d
         case Field::Literal: {
             // Letters in a literal stand for words of the stamp; the rest is
             // separators, which the number and word readers skip.
-            const QByteArray lit = f.text.toLatin1();
-            for (qsizetype i = 0; i < lit.size(); ++i) {
-                if (IsLetter(uchar(lit[i])) && (i == 0 || !IsLetter(uchar(lit[i - 1]))) && !word(w))
+            for (int k = 0; k < f.words; ++k) {
+                if (!word(w))
                     return false;
             }
             break;
@@ -496,9 +490,7 @@ bool StampFormat::ParseWith(const Fields& fields, QByteArrayView text, double& d
     const QDate date(year, month, day);
     if (!date.isValid())
         return false;
-    const qint64 whole = kEpoch.daysTo(date);
-    const double frac = (hour * 3600 + minute * 60 + second + msec / 1000.0) / kSecondsPerDay;
-    days = whole >= 0 ? double(whole) + frac : double(whole) - frac;
+    days = ToDays(date, QTime(hour, minute, second, msec));
     return true;
 }
 

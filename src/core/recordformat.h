@@ -74,6 +74,7 @@ public:
         quint8 width = 1;   // digits written (at least); 2 for "dd", 4 for a year
         bool longName = false; // "dddd", "MMMM"; for AM/PM: upper case
         QString text;       // a literal
+        quint8 words = 0;   // a literal: its runs of letters, each standing for a word of a stamp
     };
     using Fields = std::vector<Field>;
 

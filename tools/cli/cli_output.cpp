@@ -2,18 +2,32 @@
 
 #include "core/datetime.h"
 
-#include <QDateTime>
 #include <cstdio>
 
 void PrintValues(const QList<DecodedValue>& values, bool withTime)
 {
+    // One write for the whole reading, with no text list per line: a logger
+    // print passes here once per record.
+    QByteArray out;
+    out.reserve(values.size() * 64);
+    auto field = [&out](const QString& text) {
+        out += '\t';
+        out += text.toUtf8();
+    };
     for (const DecodedValue& v : values) {
-        QStringList fields;
-        if (withTime)
-            fields << FromDays(v.time).toString(Qt::ISODate);
-        fields << QString::number(v.reading) << QString::number(v.channel) << v.value << v.unit
-               << QString::number(v.overRange ? 1 : 0) << v.extra << v.info;
-        const QByteArray line = fields.join(QLatin1Char('\t')).toUtf8() + '\n';
-        std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+        if (withTime) {
+            AppendIsoDateTime(out, v.time);
+            out += '\t';
+        }
+        out += QByteArray::number(v.reading);
+        out += '\t';
+        out += QByteArray::number(v.channel);
+        field(v.value);
+        field(v.unit);
+        out += v.overRange ? "\t1" : "\t0";
+        field(v.extra);
+        field(v.info);
+        out += '\n';
     }
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
 }
