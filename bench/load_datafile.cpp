@@ -4,40 +4,27 @@
 // line-by-line reader, and the same records exported as CSV are read by
 // pandas.read_csv when pandas is installed.
 
+#include "benchtools.h"
+
 #include "core/appstate.h"
 #include "core/csvexport.h"
 #include "core/datafile.h"
 #include "core/datetime.h"
 #include "core/logtable.h"
-#include "core/recordformat.h"
 #include "devices/catalogue.h"
 #include "i18n/languagetable.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
 namespace {
 constexpr int kRecords = 1000000;
-
-long StatusKb(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(key) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0)
-            return std::stol(line.substr(prefix.size()));
-    }
-    return -1;
-}
 
 // Starts a new peak-memory measurement (Linux: "5" resets the high-water mark).
 bool ResetPeak()
@@ -46,35 +33,6 @@ bool ResetPeak()
     clear << "5";
     clear.flush();
     return bool(clear);
-}
-
-void Generate(AppState& s, const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::fprintf(stderr, "load_datafile: cannot write %s\n", qPrintable(path));
-        std::exit(1);
-    }
-    const StampFormat stamps;
-    const double start = ToDays(QDateTime(QDate(2026, 1, 5), QTime(8, 0, 0)));
-    QByteArray buffer = HeaderLine(s.DeviceName) + "\r\n";
-    for (int i = 0; i < kRecords; ++i) {
-        ChannelReading& ph = s.Readings[1];
-        ChannelReading& t = s.Readings[2];
-        ph.ReadingTime = t.ReadingTime = start + i * kOneSecond;
-        ph.ValueText = QString::number(7.0 + 0.5 * std::sin(i / 900.0), 'f', 2);
-        ph.UnitText = QStringLiteral("pH");
-        t.ValueText = QString::number(21.0 + 3.0 * std::sin(i / 3600.0), 'f', 1);
-        t.UnitText = QStringLiteral("\u00B0C");
-        ph.HasValue = t.HasValue = true;
-        ph.OverRange = t.OverRange = (i % 5000 == 4999);
-        buffer += RecordLine(s, i % 1000 == 0 ? QStringLiteral("calibrated") : QString(), stamps) + "\r\n";
-        if (buffer.size() > (1 << 22)) {
-            f.write(buffer);
-            buffer.clear();
-        }
-    }
-    f.write(buffer);
 }
 
 double Seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
@@ -96,7 +54,10 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
-    Generate(state, path);
+    if (!WriteSampleDataFile(state, path, kRecords)) {
+        std::fprintf(stderr, "load_datafile: cannot write %s\n", qPrintable(path));
+        return 1;
+    }
     const double megabytes = double(QFile(path).size()) / (1 << 20);
     std::printf("load_datafile: generated %d two-channel records, %.1f MB, in %.2f s\n", kRecords, megabytes, Seconds(timer));
 
@@ -135,19 +96,10 @@ int main(int argc, char** argv)
     std::printf("load_datafile: plain line-by-line reader (std::getline, nothing kept): %ld lines in %.3f s\n", lines,
                 Seconds(timer));
 
-    // Reference: pandas reading the same records as CSV. The Debian package
-    // lives in the system Python, which another python3 on PATH may hide.
-    QString python;
-    for (const QString& candidate : {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
-        QProcess probe;
-        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import pandas")});
-        if (probe.waitForFinished(60000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0) {
-            python = candidate;
-            break;
-        }
-    }
+    // Reference: pandas reading the same records as CSV.
+    const QString python = PythonWithPandas();
     if (python.isEmpty()) {
-        std::printf("load_datafile: pandas.read_csv comparison skipped: python3 with pandas is not installed\n");
+        std::printf("load_datafile: pandas.read_csv comparison skipped: pandas not installed\n");
         return 0;
     }
     const QString csvPath = dir.filePath(QStringLiteral("bench.csv"));

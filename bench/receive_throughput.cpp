@@ -1,57 +1,126 @@
 // How fast `vam-cli receive` records a logger print arriving at full speed
-// over a pseudo-terminal: vam-metersim prints 20,000 K231 records as soon as
-// the line opens; the time runs from the first record printed to the last.
+// over a pseudo-terminal: vam-metersim prints N records as soon as the line
+// opens; the time runs from the first record printed to the last. A P651
+// print (16 channels a record) is the long case, a K231 print (2 channels)
+// the short one. When strace is installed, the receiver's system calls are
+// counted in a second run.
+//
+// Usage: bench_receive_throughput [RECORDS] [MODEL...]
+
+#include "benchtools.h"
+
+#include "devices/catalogue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <cstdio>
 
-int main(int argc, char** argv)
+namespace {
+QString ToolsDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/"); }
+
+// Starts the simulator with a logger print of `records` records; returns its
+// pseudo-terminal, or "" when it did not start.
+QString StartSimulator(QProcess& sim, const QString& model, int records)
 {
-    QCoreApplication app(argc, argv);
-    const int records = argc > 1 ? std::atoi(argv[1]) : 20000;
-    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/");
-    QProcess sim;
-    sim.start(dir + QStringLiteral("metersim/vam-metersim"),
-              {QStringLiteral("--model"), QStringLiteral("K231"), QStringLiteral("--dump"), QString::number(records),
+    sim.start(ToolsDir() + QStringLiteral("metersim/vam-metersim"),
+              {QStringLiteral("--model"), model, QStringLiteral("--dump"), QString::number(records),
                QStringLiteral("--dump-now"), QStringLiteral("--seed"), QStringLiteral("4")});
     while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
     }
-    const QString pty = QString::fromLatin1(sim.readLine().trimmed());
+    return QString::fromLatin1(sim.readLine().trimmed());
+}
+
+void StopSimulator(QProcess& sim)
+{
+    sim.closeWriteChannel();
+    sim.kill();
+    sim.waitForFinished(2000);
+}
+
+QStringList ReceiveArgs(const QString& model, const QString& pty, int records)
+{
+    return {QStringLiteral("receive"), QStringLiteral("--model"), model, QStringLiteral("--port"), pty,
+            QStringLiteral("--count"), QString::number(records)};
+}
+
+// One timed run; false when records went missing.
+bool Throughput(const QString& model, int records)
+{
+    QProcess sim;
+    const QString pty = StartSimulator(sim, model, records);
     if (pty.isEmpty()) {
         std::fprintf(stderr, "receive_throughput: the simulator did not start\n");
-        return 1;
+        return false;
     }
     QProcess cli;
-    cli.start(dir + QStringLiteral("cli/vam-cli"), {QStringLiteral("receive"), QStringLiteral("--model"), QStringLiteral("K231"),
-                                                   QStringLiteral("--port"), pty, QStringLiteral("--count"),
-                                                   QString::number(records)});
+    cli.start(ToolsDir() + QStringLiteral("cli/vam-cli"), ReceiveArgs(model, pty, records));
     QElapsedTimer clock;
     clock.start();
     qint64 first = -1, last = -1;
     QByteArray pending;
-    int lines = 0;
+    long got = 0;
     while (cli.state() != QProcess::NotRunning || cli.bytesAvailable() > 0) {
         if (!cli.waitForReadyRead(30000) && cli.bytesAvailable() == 0)
             break;
         pending += cli.readAllStandardOutput();
-        const int n = int(pending.count('\n'));
-        if (n > 0) {
+        if (pending.contains('\n')) {
             if (first < 0)
                 first = clock.nsecsElapsed();
             last = clock.nsecsElapsed();
-            lines += n;
-            pending = pending.mid(pending.lastIndexOf('\n') + 1);
+            // Lines are "time, reading number, channel, ...": the last number is the count so far.
+            const qsizetype end = pending.lastIndexOf('\n');
+            const qsizetype start = pending.lastIndexOf('\n', end - 1) + 1;
+            got = pending.mid(start, end - start).split('\t').value(1).toLong();
+            pending = pending.mid(end + 1);
         }
     }
     cli.waitForFinished(5000);
-    sim.closeWriteChannel();
-    sim.kill();
-    sim.waitForFinished(2000);
-    const int got = lines / 2; // a K231 record shows two channels
+    StopSimulator(sim);
     const double seconds = (last - first) / 1e9;
-    std::printf("receive_throughput: %d of %d records in %.3f s = %.0f records/s (target >= 20000)\n", got, records,
-                seconds, seconds > 0 ? got / seconds : 0.0);
-    return got == records ? 0 : 1;
+    std::printf("receive_throughput: %s (%d channels): %ld of %d records in %.3f s = %.0f records/s "
+                "(target >= 20000)\n",
+                qPrintable(model), FindModel(model)->channelCount, got, records, seconds, seconds > 0 ? got / seconds : 0.0);
+    return got == records;
+}
+
+void SystemCalls(const QString& model, int records)
+{
+    QProcess sim;
+    const QString pty = StartSimulator(sim, model, records);
+    if (pty.isEmpty())
+        return;
+    const long calls = CountSystemCalls(ToolsDir() + QStringLiteral("cli/vam-cli"), ReceiveArgs(model, pty, records),
+                                        QStringLiteral("/dev/null"));
+    StopSimulator(sim);
+    if (calls < 0)
+        std::printf("receive_throughput: %s: system calls not counted: strace not installed or failed\n",
+                    qPrintable(model));
+    else
+        std::printf("receive_throughput: %s: vam-cli receive made %ld system calls = %.1f per 1000 records "
+                    "(target <= 300)\n",
+                    qPrintable(model), calls, calls * 1000.0 / records);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int records = argc > 1 ? std::atoi(argv[1]) : 20000;
+    QStringList models;
+    for (int i = 2; i < argc; ++i)
+        models << QString::fromLocal8Bit(argv[i]);
+    if (models.isEmpty())
+        models = {QStringLiteral("P651"), QStringLiteral("K231")};
+    bool ok = true;
+    for (const QString& model : models) {
+        const CatalogueModel* m = FindModel(model);
+        if (!m || records <= 0) {
+            std::fprintf(stderr, "receive_throughput: unknown model %s or no records\n", qPrintable(model));
+            return 2;
+        }
+        ok = Throughput(model, records) && ok;
+        SystemCalls(model, records);
+    }
+    return ok ? 0 : 1;
 }

@@ -254,6 +254,10 @@ DataFileReport DataFile::AppendRecord(const QString& info)
     op.device = s_.DeviceName;
     op.header = s_.LogCount == 1;
     op.line = RecordLine(s_, info, stamps_);
+    if (holdAppends && !op.path.isEmpty()) {
+        pending_.push_back(std::move(op));
+        return {};
+    }
     return Submit(std::move(op));
 }
 

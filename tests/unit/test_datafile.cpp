@@ -337,6 +337,39 @@ TEST_F(DataFileTest, RewriteLastRecordReplacesItSafely)
     EXPECT_EQ(Lines(state.LogFileName).size(), 5);
 }
 
+TEST_F(DataFileTest, HeldAppendsAreWrittenInOneGoWithTheSameBytes)
+{
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(Log(n).ok);
+    const QByteArray oneByOne = ReadAll(state.LogFileName);
+
+    state.LogFileName = dir.filePath(QStringLiteral("held.vam"));
+    table.Clear();
+    file.holdAppends = true;
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(Log(n).ok);
+    EXPECT_FALSE(QFile::exists(state.LogFileName));
+    EXPECT_EQ(file.PendingRecords(), 3);
+    ASSERT_TRUE(file.RetryPending().ok);
+    EXPECT_EQ(file.PendingRecords(), 0);
+    EXPECT_EQ(ReadAll(state.LogFileName), oneByOne);
+
+    // A rewrite comes after the records held before it.
+    ASSERT_TRUE(Log(4).ok);
+    state.Readings[1].ValueText = QStringLiteral("9.99");
+    table.VernieuwLaatsteTabellijn(state, QStringLiteral("merged"));
+    ASSERT_TRUE(file.RewriteLastRecord(table, 4, QStringLiteral("merged")).ok);
+    const QList<QByteArray> lines = Lines(state.LogFileName);
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines[4].startsWith("'" + table.Stamps().Format(now + 4 * kOneSecond).toLatin1() + "','9.99'"));
+    EXPECT_TRUE(lines[4].endsWith("'merged'"));
+
+    // Loading reads what is held too.
+    ASSERT_TRUE(Log(5).ok);
+    LogTable loaded;
+    EXPECT_EQ(file.LoadDataFile(loaded, state.LogFileName).records, 5);
+}
+
 TEST_F(DataFileTest, RewriteFirstPutsTheTransferCopyBack)
 {
     for (int n = 1; n <= 2; ++n)

@@ -11,13 +11,28 @@ CliDataFile::CliDataFile(AppState& state, const LanguageTable& language, const Q
     s_.LogFileWork = path;
     s_.DatestampFileName = false;
     table_.SetLayout(s_);
+    file_.holdAppends = true;
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(100);
+    flushTimer_.callOnTimeout([this] { Said(file_.RetryPending()); });
 }
 
 void CliDataFile::TableRow(const QString& info) { table_.VulTabelAan(s_, info); }
 
 void CliDataFile::ReplaceTableRow(const QString& info) { table_.VernieuwLaatsteTabellijn(s_, info); }
 
-bool CliDataFile::Record(const QString& info) { return Said(file_.AppendRecord(info)); }
+bool CliDataFile::Record(const QString& info)
+{
+    // A run without an event loop (decode of a long capture) gets no timer:
+    // it writes when a block is full.
+    constexpr int kMaxHeld = 512;
+    const DataFileReport r = file_.AppendRecord(info);
+    if (file_.PendingRecords() >= kMaxHeld)
+        return Said(file_.RetryPending());
+    if (!flushTimer_.isActive())
+        flushTimer_.start();
+    return Said(r);
+}
 
 bool CliDataFile::RewriteRecord(int logNumber, const QString& info)
 {

@@ -1,10 +1,14 @@
 #pragma once
 // The data file of "--out FILE.vam": recorded readings go into a table and
 // the file through the same operations the program uses, so the file is the
-// one the program would have written.
+// one the program would have written. Records are not opened and closed one
+// by one: they are written a block at a time, at the latest a tenth of a
+// second after they were taken.
 
 #include "core/datafile.h"
 #include "core/logtable.h"
+
+#include <QTimer>
 
 struct AppState;
 class LanguageTable;
@@ -26,4 +30,5 @@ private:
     LogTable table_;
     DataFile file_;
     const char* command_;
+    QTimer flushTimer_;
 };

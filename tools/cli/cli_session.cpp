@@ -5,6 +5,7 @@
 
 #include "core/appstate.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
@@ -57,11 +58,13 @@ bool ConsoleViews::RewriteLastRecord(int logCount, const QString& info)
 
 void ConsoleViews::ShowWarning(const QString& title, const QString& text)
 {
+    std::fflush(stdout); // what was printed before the message comes before it
     std::fprintf(stderr, "vam-cli %s: %s: %s\n", command_, qPrintable(title), qPrintable(text.simplified()));
 }
 
 CommViews::Answer ConsoleViews::AskRetryCancel(const QString& title, const QString& text)
 {
+    std::fflush(stdout);
     std::fprintf(stderr, "vam-cli %s: %s: %s (the port has gone away)\n", command_, qPrintable(title),
                  qPrintable(text.simplified()));
     return Cancel;
@@ -72,6 +75,14 @@ void ConsoleViews::TerminalAppend(const QString& text, ColorValue)
     receivedBytes += text.size();
     if (onReceived)
         onReceived();
+}
+
+void BatchStdout()
+{
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, qApp,
+                     [] { std::fflush(stdout); });
 }
 
 void InstallSignalHandlers(const std::function<void()>& onSignal)

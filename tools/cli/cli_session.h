@@ -43,6 +43,12 @@ private:
     bool printReplacements_;
 };
 
+// Prints to stdout in large blocks, flushed whenever the program is about to
+// wait (for the port, a timer or a signal): a logger print arriving at full
+// speed costs a few writes per thousand records, and nothing printed is held
+// back while the meter is silent. Call before anything is printed.
+void BatchStdout();
+
 // Runs the event loop until `finish` is called (by a timer, a signal or the
 // caller's own hooks); SIGINT and SIGTERM call `onSignal`.
 void InstallSignalHandlers(const std::function<void()>& onSignal);

@@ -61,6 +61,7 @@ int RunReceive(const QStringList& args)
         std::fprintf(stderr, "Usage: vam-cli receive --model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]\n");
         return 2;
     }
+    BatchStdout();
     AppState state;
     LanguageTable language;
     ApplyDevice(state, o.model, NowDays());
