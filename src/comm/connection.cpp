@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cmath>
+#include <optional>
 
 namespace {
 enum Text {
@@ -29,6 +30,40 @@ constexpr int kMaxPollRetries = 5;
 
 QString WithoutAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
 } // namespace
+
+// Marks a reading under way; the actions queued meanwhile run when the
+// outermost one ends.
+class Connection::BusyScope {
+public:
+    explicit BusyScope(Connection& c) : c_(c) { ++c_.busy_; }
+    ~BusyScope() { c_.EndBusy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    Connection& c_;
+};
+
+void Connection::EndBusy()
+{
+    if (--busy_ > 0)
+        return;
+    // An action may start a new reading and queue further actions: take the
+    // queue as it is now.
+    std::vector<std::function<void()>> actions;
+    actions.swap(afterCycle_);
+    for (auto& action : actions)
+        action();
+}
+
+void Connection::RunAfterCycle(std::function<void()> action)
+{
+    if (!InCycle()) {
+        action();
+        return;
+    }
+    afterCycle_.push_back(std::move(action));
+}
 
 Connection::Connection(AppState& state, LanguageTable& language, SerialPortService& port, CommViews& views, QObject* parent)
     : QObject(parent), s_(state), lang_(language), port_(port), views_(views), reader_(port),
@@ -183,9 +218,9 @@ void Connection::OnPortError(int event)
             return;
         // Handled where the poll cycle can resume or stop cleanly.
         portGonePending_ = true;
-        if (!inCycle_)
+        if (!InCycle())
             QTimer::singleShot(0, this, [this] {
-                if (portGonePending_ && !inCycle_ && s_.Connected && !RecoverLostPort())
+                if (portGonePending_ && !InCycle() && s_.Connected && !RecoverLostPort())
                     Q_EMIT ConnectionLost();
             });
         return;
@@ -240,7 +275,9 @@ void Connection::SendPoll()
 
 void Connection::TimerOpvragen_Timer()
 {
-    if (!s_.Connected)
+    // A tick that arrives while a reading waits (the timer was restarted by a
+    // command run inside that wait) must not start a cycle inside the cycle.
+    if (!s_.Connected || InCycle())
         return;
     if (!port_.IsOpen()) {
         OpenCommPoort();
@@ -262,7 +299,7 @@ void Connection::TimerOpvragen_Timer()
     PlaatsVerbindingsTijd();
     if ((due || s_.LogNext) && !s_.SettingsOpen) {
         TimerOpvragen.stop();
-        inCycle_ = true;
+        std::optional<BusyScope> busy(std::in_place, *this);
         if (!s_.PollValues) {
             TimerPollingtest.setInterval(1000);
             TimerPollingtest.start();
@@ -273,7 +310,9 @@ void Connection::TimerOpvragen_Timer()
         }
         if (!s_.SettingsOpen && !portGonePending_)
             LeesEnVerwerkRS232(ctx_);
-        inCycle_ = false;
+        busy.reset(); // actions queued during the wait run now
+        if (InCycle())
+            return; // one of them started a reading of its own, which carries on
         if (portGonePending_ && s_.Connected && !RecoverLostPort()) {
             Q_EMIT ConnectionLost();
             return;
@@ -411,9 +450,14 @@ void Connection::StartStopVerbinding()
             SluitCommPoort();
             TimerOpvragen.stop();
             ToevoegenStop();
+            // Logging ends with the measuring: left on, a later New or
+            // Receive would append a second stop record.
+            s_.LogActive = false;
             s_.LogNext = false;
         }
         port_.ClearBuffers();
+        ctx_.buffers.Clear(); // text of an earlier connection must not glue onto the first reply
+        BusyScope busy(*this);
         if (s_.Connected && IsJ70Device(s_.DeviceName)) {
             TimerOpvragen.stop();
             bool timedOut = false;
@@ -529,7 +573,7 @@ void Connection::PlaatsAanduidingenCOM()
         s_.SerialPort = s_.StartPort;
     views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
     views_.RefreshIndications();
-    if (s_.Connected)
+    if (s_.Connected && !InCycle())
         TimerOpvragen.start();
 }
 
@@ -545,6 +589,9 @@ void Connection::mnuDataReceive_Click()
     }
     if (!views_.StartNewDataFile())
         return;
+    // A port given up earlier (Cancel after it vanished) is a fresh start
+    // now: left set, the port would never be closed again.
+    s_.PortLost = false;
     s_.ReceiveMode = true;
     InstellenCommPoort();
     if (actionResult_ != ResultFailed)
@@ -559,6 +606,8 @@ void Connection::mnuDataReceive_Click()
     TimerOpvragen.stop();
     views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
     views_.SetPanelText(CommViews::PanelMessages, lang_[kReceiveOn]);
+    ctx_.buffers.Clear();
+    BusyScope busy(*this);
     while (s_.ReceiveMode) {
         s_.CurrentInfo.clear();
         if (!RunTransfer(ctx_)) {
@@ -600,6 +649,7 @@ void Connection::mnuDataTransfer_Click()
         return;
     }
     transferFile_ = std::move(file);
+    s_.PortLost = false; // as for Receive
     s_.TransferMode = true;
     s_.TerminalVisible = true;
     views_.ShowTerminalForTransfer(fileName);
@@ -620,6 +670,7 @@ void Connection::mnuDataTransfer_Click()
     for (int panel : {CommViews::PanelLogTime, CommViews::PanelPollTime, CommViews::PanelLogCounter})
         views_.SetPanelText(panel, QString());
     QFile* out = transferFile_.get();
+    BusyScope busy(*this);
     while (s_.TransferMode && port_.IsOpen()) {
         // Waits for the next piece (no spinning); the reader shows it in the
         // terminal. The file gets the bytes exactly as the meter sent them.

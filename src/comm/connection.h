@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct AppState;
 class LanguageTable;
@@ -67,6 +68,15 @@ public:
     // Where Transfer writes ("" while it does not run).
     QString TransferFileName() const;
 
+    // True while a poll cycle, a settings read or the Receive or Transfer loop
+    // waits for the meter. Commands that run meanwhile come from inside that
+    // wait: they must not start a second reader on the same port and buffers.
+    bool InCycle() const { return busy_ > 0; }
+    // Runs `action` once the reading under way has returned (at once when
+    // none is). Re-opening the port for a new set-up goes through here, after
+    // StopVerbinding has closed it and so ended the wait.
+    void RunAfterCycle(std::function<void()> action);
+
     QTimer TimerOpvragen;    // the one-second poll tick
     QTimer TimerPollingtest; // the reply watchdog
     QTimer TimerComm;        // counts TickCount
@@ -102,7 +112,10 @@ private:
     SerialLineReader reader_;
     ParserContext ctx_;
     qint16 actionResult_ = ResultNone;
-    bool inCycle_ = false;
+    class BusyScope;
+    void EndBusy();
+    int busy_ = 0;
+    std::vector<std::function<void()>> afterCycle_;
     bool inWatchdog_ = false;
     bool portGonePending_ = false;
     std::unique_ptr<class QFile> transferFile_;

@@ -7,6 +7,7 @@
 #include "support/fakeserialport.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -191,6 +192,85 @@ TEST(ReceiveLoop, StopWhileLoggingWritesTheStopRecord)
     EXPECT_EQ(r.views.rows.last(), QStringLiteral("Stop"));
     EXPECT_EQ(r.state.LogCount, 2);
     EXPECT_FALSE(r.port.IsOpen());
+    EXPECT_FALSE(r.state.LogActive) << "logging ended with the measuring";
+    r.conn.StopVerbinding(); // what File New, Receive and exit do next
+    EXPECT_EQ(r.views.records.size(), 2) << "no second stop record";
+    EXPECT_EQ(r.state.LogCount, 2);
+}
+
+TEST(ReceiveLoop, ACommandInsideTheWaitStartsNoSecondCycle)
+{
+    // Logging is switched on while the reply is half in: that restarts the
+    // poll tick, and the tick fires inside the wait.
+    Rig r;
+    r.state.PollValues = true;
+    r.port.reply = [&r](const QByteArray&) {
+        if (r.port.writes > 1)
+            return QByteArray();
+        r.port.Deliver("7.0");
+        QTimer::singleShot(0, &r.port, [&r] {
+            r.conn.mnuDatalogging_Click();
+            r.conn.TimerOpvragen_Timer();
+            r.port.Deliver("1\tpH\t25.0\t10:15:30\t02/03/26\r\n<5\r\n");
+        });
+        return QByteArray();
+    };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_EQ(r.port.writes, 1) << "one poll, one cycle";
+    EXPECT_EQ(r.state.Readings[1].ValueText, QStringLiteral("7.01"));
+    EXPECT_EQ(r.state.LogCount, 1);
+    EXPECT_EQ(r.views.records.size(), 1);
+    EXPECT_TRUE(r.conn.TimerOpvragen.isActive()) << "the tick runs again after the cycle";
+}
+
+TEST(ReceiveLoop, ReopeningWaitsUntilTheCycleHasEnded)
+{
+    // Read settings or a device change chosen while a reply is awaited.
+    Rig r;
+    r.state.PollValues = true;
+    bool ranInsideCycle = true;
+    int runs = 0;
+    r.port.reply = [&](const QByteArray&) {
+        if (r.port.writes == 1)
+            QTimer::singleShot(0, &r.port, [&] {
+                r.conn.StopVerbinding();
+                r.conn.RunAfterCycle([&] {
+                    ++runs;
+                    ranInsideCycle = r.conn.InCycle();
+                    r.conn.mnuDataMeasure_Click();
+                });
+                EXPECT_EQ(runs, 0) << "deferred while the old cycle waits";
+            });
+        return QByteArray();
+    };
+    r.conn.InstellenCommPoort();
+    r.conn.mnuDataMeasure_Click();
+    r.conn.TimerOpvragen_Timer();
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(ranInsideCycle);
+    EXPECT_TRUE(r.state.Connected) << "the new connection runs";
+    EXPECT_TRUE(r.port.IsOpen());
+    EXPECT_EQ(r.port.opens, 2);
+    r.conn.RunAfterCycle([&] { ++runs; });
+    EXPECT_EQ(runs, 2) << "outside a cycle an action runs at once";
+}
+
+TEST(ReceiveLoop, AGivenUpPortIsClosedAgainByReceive)
+{
+    // The port vanished during Measure and the user cancelled; the adapter is
+    // plugged back in and Receive runs, then stops.
+    Rig r;
+    r.state.PortLost = true;
+    r.conn.InstellenCommPoort();
+    QTimer::singleShot(0, &r.port, [&r] { r.conn.mnuDataReceive_Click(); }); // Receive off
+    r.conn.mnuDataReceive_Click();
+    EXPECT_FALSE(r.state.ReceiveMode);
+    EXPECT_FALSE(r.state.PortLost);
+    EXPECT_FALSE(r.port.IsOpen()) << "stopping Receive closes the port";
+    r.conn.InstellenCommPoort();
+    EXPECT_EQ(r.conn.ActionResult(), Connection::ResultOk) << "no 'already in use' for the next mode";
 }
 
 TEST(ReceiveLoop, WatchdogResendsThenPauses)
