@@ -25,12 +25,14 @@ public:
         ++readings;
         replaced += replace ? 1 : 0;
         values += CurrentValues(state_, readings);
+        rowTimes << state_.Readings[1].ReadingTime; // the time a table row takes
     }
     void StopReplyWatchdog() override { ++watchdogStops; }
     int readings = 0;
     int replaced = 0;
     int watchdogStops = 0;
     QList<DecodedValue> values;
+    QList<double> rowTimes;
 
 private:
     const AppState& state_;

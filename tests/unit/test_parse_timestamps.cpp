@@ -51,6 +51,49 @@ TEST(ParseTimestamps, EveryFamilyStampsAReadingWhenItArrives)
                 last = v.reading;
             }
             EXPECT_EQ(got.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
+            QStringList rows;
+            for (double t : run.sink.rowTimes)
+                rows << Stamp(t);
+            EXPECT_EQ(rows.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
         }
+    }
+}
+
+TEST(ParseTimestamps, LinesThatArriveLater)
+{
+    const QString n500 = QStringLiteral("10:15:30\t02/03/26\t7.01\tpH\t25.0\t\r\n");
+    const QString k230 = QStringLiteral("0001\t7.01\tpH\t25.0\t\xb0C\t10:15:30\t02/03/26\r\n");
+    const struct {
+        const char* name;
+        const char* model;
+        bool polled;
+        QList<int> unused;
+        QList<std::pair<double, QString>> chunks; // silence before, text
+        const char* stamp;                        // of the one recorded reading
+    } cases[] = {
+        // The channel that gives the table row its time is stamped too when it is not in use.
+        {"N500, first channel not in use", "N515", false, {1, 4}, {{kGap, n500}}, "10:01:00"},
+        {"K230, only the temperature shown", "K231", false, {1, 2, 3}, {{kGap, k230}}, "10:01:00"},
+        // A reading of several lines is stamped when its first line arrives.
+        {"N500, second line later", "N515", false, {}, {{kGap, n500}, {5, n500}}, "10:01:00"},
+        {"K230, second line later", "K232", false, {3}, {{kGap, k230}, {5, k230.mid(4)}}, "10:01:00"},
+        // A reply that starts afresh is stamped when the new reply arrives.
+        {"N500, reply restarted", "N515", true, {}, {{0, QStringLiteral("<?\r\n") + n500}, {kGap, QStringLiteral("<?\r\n") + n500 + n500}},
+         "10:01:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParserRun run(QString::fromLatin1(c.model));
+        run.state.PollValues = c.polled;
+        for (int ch : c.unused)
+            run.state.Channel(ch).Use = false;
+        for (const auto& [silence, text] : c.chunks)
+            run.reader.Append(text, silence);
+        for (int cycle = 0; cycle < 100 && run.reader.CommConditiesOK(); ++cycle)
+            LeesEnVerwerkRS232(run.ctx);
+        ASSERT_EQ(run.sink.rowTimes.size(), 1);
+        EXPECT_EQ(Stamp(run.sink.rowTimes[0]).toStdString(), c.stamp);
+        for (const DecodedValue& v : run.sink.values)
+            EXPECT_EQ(Stamp(v.time).toStdString(), c.stamp) << "channel " << v.channel;
     }
 }
