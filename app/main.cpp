@@ -6,6 +6,7 @@
 #include "devices/catalogue.h"
 #include "i18n/languagetable.h"
 #include "platform/core/settingsstore.h"
+#include "platform/core/terminationsignals.h"
 #include "platform/ui/icons.h"
 #include "views/mainwindow.h"
 
@@ -73,7 +74,7 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "vam: %s\n", qPrintable(e));
             return 2;
         }
-        if (!early.Model.isEmpty() && !FindModel(early.Model)) {
+        if (!early.Model.isEmpty() && ValidateDeviceName(early.Model).isEmpty()) {
             std::fprintf(stderr, "vam: '%s' is not a supported model (see 'vam-cli models')\n", qPrintable(early.Model));
             return 2;
         }
@@ -96,6 +97,9 @@ int main(int argc, char** argv)
     MainWindow window(state, language);
     window.AttachStartup(&store, &options, &env);
     window.show();
+    // A shutdown, a logout or Ctrl+C ends the program as File Exit does.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::Received, &window, [&window](int) { window.EndOnSignal(); });
     QTimer::singleShot(0, &window, [&window] { window.StartupPass(); });
     const int code = app.exec();
     store.Sync();

@@ -180,6 +180,7 @@ struct AppState : AppSettings {
     qint16 ChannelCount = 0;
     qint16 ActiveChannelCount = 0;
     std::vector<ChannelRecord> Channels{1};
+    QString ChannelsDevice; // the model the channel records were made for
     std::array<ChannelReading, kMaxChannels + 1> Readings{};
 
     // ---- Run-time state
@@ -190,6 +191,9 @@ struct AppState : AppSettings {
     QString IdentificationNumber;
     qint16 TableColumnCount = 0;
     bool ConfigChanged = false;
+    // The configuration file exists but could not be read: what the program
+    // runs on is not what the file holds, so only an explicit save writes it.
+    bool ConfigUnreadable = false;
     bool Connected = false;
     bool LogActive = false;
     bool LogNext = false;

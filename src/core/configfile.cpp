@@ -490,9 +490,18 @@ private:
     void Device(const QString& key, const QString& value)
     {
         if (key == QLatin1String("device")) {
-            s_.DeviceName = ValidateDeviceName(value);
-            if (s_.DeviceName.isEmpty() && !value.isEmpty())
-                Issue(QStringLiteral("not a model of the catalogue"), QStringLiteral("no device"));
+            const QString model = ValidateDeviceName(value);
+            if (value.isEmpty())
+                s_.DeviceName.clear();
+            else if (model.isEmpty())
+                // A name that selects nothing would leave Measure without a parser.
+                Issue(QStringLiteral("not a model of the catalogue"),
+                      s_.DeviceName.isEmpty() ? QStringLiteral("no device") : s_.DeviceName, ConfigIssue::Kept);
+            else {
+                if (model.compare(value, Qt::CaseInsensitive) != 0)
+                    Issue(QStringLiteral("not a full model name"), model);
+                s_.DeviceName = model;
+            }
         } else if (key == QLatin1String("poll values"))
             s_.PollValues = Bool(value);
         else if (key == QLatin1String("interval"))
@@ -1209,12 +1218,12 @@ QByteArray FormatConfig(const AppState& s, const LanguageTable& lang, const Conf
         w.Text("Name", ch.Name);
         w.Bool("Use", ch.Use);
         w.Bool("Value", ch.Value);
-        if (!ch.Value)
-            continue;
+        // Also for a channel without a value window: its alarm limits live
+        // in this section and would otherwise be lost at the next start.
         const ReadingsWindowLayout& rw = layout.Readings[size_t(c)];
         const ChannelReading& r = s.Readings[size_t(c)];
         w.Line(QStringLiteral("[READINGS]"));
-        w.Bool("Visible", rw.Visible);
+        w.Bool("Visible", ch.Value && rw.Visible);
         w.Window(rw.Window);
         w.Font(rw.ValueFont, true);
         w.Font(rw.UnitFont, true);
@@ -1336,6 +1345,7 @@ bool SaveConfiguration(AppState& s, const LanguageTable& lang, const ConfigLayou
         return false;
     s.ConfigFileTitle = path;
     s.ConfigChanged = false;
+    s.ConfigUnreadable = false; // the user chose to write it
     return true;
 }
 
@@ -1366,12 +1376,14 @@ ConfigReadStatus ReadConfig(AppState& s, LanguageTable& lang, ConfigLayout& layo
         s.LogCount = 0;
     };
     const QFileInfo info(path);
+    s.ConfigUnreadable = false;
     if (!info.exists()) {
         resetForRead();
         return ConfigReadStatus::NoFile;
     }
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        s.ConfigUnreadable = true;
         if (report)
             report->Error = info.isDir() ? QStringLiteral("'%1' is a folder").arg(path) : file.errorString();
         return ConfigReadStatus::OpenFailed;
@@ -1395,6 +1407,7 @@ ConfigReadStatus ReadConfig(AppState& s, LanguageTable& lang, ConfigLayout& layo
         s.ActiveChannelCount += s.ChannelInUse(ch) ? 1 : 0;
     if (!complete) {
         s.ConfigChanged = true; // the set-up is partly applied: it is not what the file holds
+        s.ConfigUnreadable = true;
         return ConfigReadStatus::ReadFailed;
     }
     s.ConfigFileTitle = path;

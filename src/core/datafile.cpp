@@ -476,6 +476,69 @@ bool DataFile::Rewrite(const Pending& op, QString& error)
     return true;
 }
 
+DataFileReport DataFile::SaveTableAs(const LogTable& table, const QString& path)
+{
+    // Each row goes through the record writer as if it were the current
+    // reading, so the file is byte for byte what logging would have written.
+    AppState row = s_;
+    const int channels = std::min(table.Channels(), LoggedChannelCount(s_));
+    const QString newPath = path + QStringLiteral(".new");
+    QFile out(newPath);
+    QString error;
+    bool ok = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (ok) {
+        QByteArray bytes = HeaderLine(table.DeviceName().isEmpty() ? s_.DeviceName : table.DeviceName()) + kCrLf;
+        for (int r = 0; r < table.Count() && ok; ++r) {
+            row.Readings[1].ReadingTime = table.Time(r);
+            for (int c = 1; c <= channels; ++c) {
+                ChannelReading& reading = row.Readings[size_t(c)];
+                reading.HasValue = table.HasReading(r, c);
+                reading.ValueText = table.Value(r, c);
+                reading.UnitText = table.Unit(r, c);
+                reading.ExtraText = table.Extra(r, c);
+                reading.OverRange = table.OverRange(r, c);
+            }
+            bytes += RecordLine(row, table.Info(r), stamps_) + kCrLf;
+            if (bytes.size() >= kChunk) {
+                ok = out.write(bytes) == bytes.size();
+                bytes.clear();
+            }
+        }
+        ok = ok && out.write(bytes) == bytes.size() && out.flush() && ::fsync(out.handle()) == 0;
+    }
+    if (!ok)
+        error = out.error() != QFileDevice::NoError ? out.errorString() : SystemError();
+    out.close();
+    errno = 0;
+    if (ok && !renameFile(newPath, path)) {
+        ok = false;
+        error = errno ? SystemError() : QStringLiteral("rename");
+    }
+    if (!ok) {
+        QFile::remove(newPath);
+        DataFileReport r = Failure(path, error);
+        r.showMessage = true;
+        return r;
+    }
+    SyncFolderOf(path);
+    pending_.clear();
+    failing_ = false;
+    s_.LogFileName = path;
+    s_.LogFileWork = path;
+    s_.DataFileReadOnly = false;
+    return {};
+}
+
+QString RecoveryFileName(const QString& folder, const QString& logFileName, double now)
+{
+    QString base = QFileInfo(logFileName).completeBaseName();
+    if (base.isEmpty())
+        base = QStringLiteral("Untitled");
+    const QDateTime t = FromDays(now);
+    return QDir(folder).filePath(base + QStringLiteral(" unsaved ") + t.toString(QStringLiteral("yyMMdd-HHmmss"))
+                                 + QStringLiteral(".vam"));
+}
+
 // ---------------------------------------------------------------- loading
 
 LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const LoadProgress& progress)

@@ -71,6 +71,10 @@ bool IsReadOnlyDataFile(const QString& path);
 // rows over several files: only a table loaded from one exact file can be
 // written back.
 bool DatestampEditRefused(const AppState& s);
+// Where records that could not be written are saved when nobody can be
+// asked (a termination signal): "<folder>/<name> unsaved <yymmdd-hhmmss>.vam".
+QString RecoveryFileName(const QString& folder, const QString& logFileName, double now);
+
 // "<name>.bak" for "<name>.vam" (any case), else the name + ".bak".
 QString BackupName(const QString& path);
 
@@ -125,6 +129,12 @@ public:
     // path; an existing file is kept as ".bak"; the current data file is
     // copied to the new name unless `createNew`. LogFileName follows.
     DataFileReport SaveDataFileAs(const QString& chosen, bool createNew);
+
+    // Writes every row of `table` to `path` as a complete data file (through
+    // "<path>.new" and one rename), for records that could not reach the data
+    // file: the table holds them all. Records still held back are dropped
+    // then, and LogFileName follows `path`.
+    DataFileReport SaveTableAs(const LogTable& table, const QString& path);
 
     // The file AppendRecord writes to now, and the one a rewrite changes.
     QString AppendTarget() const;

@@ -334,6 +334,16 @@ CommandOutcome WriteSettings(AppState& s, const LanguageTable& lang, const Confi
     return out;
 }
 
+CommandOutcome WriteSettingsAtExit(AppState& s, const LanguageTable& lang, const ConfigLayout& layout)
+{
+    if (s.ConfigUnreadable) {
+        CommandOutcome out;
+        out.Status = QStringLiteral("'%1' could not be read at start and was left as it is.").arg(s.ConfigFileName);
+        return out;
+    }
+    return WriteSettings(s, lang, layout);
+}
+
 CommandOutcome SaveSettingsCommand(AppState& s, SettingsStore& store, const LanguageTable& lang,
                                    const ConfigLayout& layout)
 {

@@ -148,6 +148,10 @@ struct CommandOutcome {
 // SaveSettingsQuestion, and at exit without asking). A failure is reported:
 // the caller must not quietly go on as if the set-up were saved.
 CommandOutcome WriteSettings(AppState& s, const LanguageTable& lang, const ConfigLayout& layout);
+// At exit: WriteSettings without asking, unless the configuration file
+// exists but could not be read (ConfigUnreadable): defaults must never
+// replace a set-up that a passing failure hid. Ok either way.
+CommandOutcome WriteSettingsAtExit(AppState& s, const LanguageTable& lang, const ConfigLayout& layout);
 // File > Save settings: WriteSettings, LogFileName to the recent files,
 // "Settings saved!".
 CommandOutcome SaveSettingsCommand(AppState& s, SettingsStore& store, const LanguageTable& lang,

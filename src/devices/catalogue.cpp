@@ -108,9 +108,17 @@ const QString& UserUnitString()
 
 QString ValidateDeviceName(const QString& name)
 {
-    if (name.isEmpty() || !CatalogueString().contains(name, Qt::CaseInsensitive))
+    if (name.isEmpty())
         return QString();
-    return name;
+    // Only a model name selects a family set-up: a hand-edited "k231" or "K23"
+    // must become "K231", not a name that selects nothing.
+    for (const CatalogueModel& m : kModels)
+        if (name.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(m.name);
+    for (const CatalogueModel& m : kModels)
+        if (QLatin1String(m.name).contains(name, Qt::CaseInsensitive))
+            return QString::fromLatin1(m.name);
+    return QString();
 }
 
 void SelectDeviceFamily(AppState& s, const QString& name)
@@ -166,8 +174,25 @@ bool ApplyDevice(AppState& s, const QString& name, double now)
     s.Channels.assign(size_t(s.ChannelCount) + 1, ChannelRecord());
     for (int ch = 1; ch <= s.ChannelCount; ++ch)
         s.Channel(ch).Name = QStringLiteral("CH") + QString::number(ch);
+    s.ChannelsDevice = name;
     ResetReadings(s, now);
     return true;
+}
+
+bool SelectDevice(AppState& s, const QString& name, double now)
+{
+    if (name.isEmpty())
+        return false;
+    const CatalogueModel* m = FindModel(name);
+    const bool same = m && name == s.ChannelsDevice && s.ChannelCount == m->channelCount
+        && s.Channels.size() == size_t(m->channelCount) + 1;
+    if (!same)
+        return ApplyDevice(s, name, now);
+    // The configuration that selected this model has set its channels since:
+    // only the family set-up and the readings are renewed.
+    SelectDeviceFamily(s, name);
+    ResetReadings(s, now);
+    return false;
 }
 
 void ResetReadings(AppState& s, double now)

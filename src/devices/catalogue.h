@@ -38,8 +38,9 @@ const QString& HighSpeedString();
 // Models with a user-chosen temperature unit, concatenated.
 const QString& UserUnitString();
 
-// `name` when it is not empty and occurs in the catalogue string (case-
-// insensitively, as a substring); otherwise "".
+// The catalogue's model named by `name`: the model equal to it ignoring case,
+// else the first model (in catalogue order) that contains it ignoring case;
+// "" when there is none or `name` is empty.
 QString ValidateDeviceName(const QString& name);
 
 // Applies the model's family set-up (protocol strings, channel count,
@@ -51,6 +52,12 @@ void SelectDeviceFamily(AppState& state, const QString& name);
 // false and changes nothing for an empty name. The caller rebuilds the value
 // windows and stops a running connection.
 bool ApplyDevice(AppState& state, const QString& name, double now);
+
+// Selecting a device from the windows and the start-up: a change of device
+// is ApplyDevice (true returned); the device whose channel records exist
+// already keeps them, names and flags as the configuration set them, and
+// only gets its family set-up and cleared readings (false).
+bool SelectDevice(AppState& state, const QString& name, double now);
 
 // Clears every channel's reading with time `now` and counts the channels in use.
 void ResetReadings(AppState& state, double now);

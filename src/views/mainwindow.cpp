@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QFileInfo>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 enum Text {
@@ -353,7 +354,13 @@ void MainWindow::SetDevice(const QString& name)
         return;
     if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
         conn_->StopVerbinding();
-    ApplyDevice(s_, name, NowDays());
+    if (conn_->InCycle()) {
+        // Chosen while a reply is awaited: the closed port ends that wait
+        // first, then the device changes.
+        conn_->RunAfterCycle([this, name] { SetDevice(name); });
+        return;
+    }
+    SelectDevice(s_, name, NowDays());
     s_.DeviceName = name;
     RebuildValueWindows();
     tableWin_->StelTabelIn();
@@ -742,17 +749,90 @@ bool MainWindow::ConfirmExit()
         if (Ask(q.Title, q.Text, false) != QMessageBox::Yes)
             return false;
     }
+    return FinishExit(true);
+}
+
+bool MainWindow::FinishExit(bool mayAsk)
+{
     if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
         conn_->StopVerbinding();
+    if (!SaveHeldBackRecords(mayAsk))
+        return false;
     if (store_) {
         // The set-up is written without asking, as the user left it.
         CollectLayout();
-        const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
-        if (!out.Ok)
-            ShowWarning(QStringLiteral("VAM"), out.Message);
+        const CommandOutcome out = WriteSettingsAtExit(s_, lang_, *layout_);
+        if (!out.Ok) {
+            if (mayAsk)
+                ShowWarning(QStringLiteral("VAM"), out.Message);
+            else
+                std::fprintf(stderr, "vam: %s\n", qPrintable(out.Message));
+        }
         store_->Sync();
     }
     return true;
+}
+
+bool MainWindow::SaveHeldBackRecords(bool mayAsk)
+{
+    if (dataFile_->PendingRecords() == 0)
+        return true;
+    dataFile_->RetryPending(); // the folder may be back (a USB stick plugged in again)
+    const int left = dataFile_->PendingRecords();
+    if (left == 0)
+        return true;
+    const QString target = dataFile_->AppendTarget();
+    if (!mayAsk) {
+        // Nobody to ask: the whole table goes to a file of its own, in the
+        // first folder that takes it.
+        for (const QString& folder : {s_.FolderData, s_.DocumentsFolder, QDir::homePath(), QDir::tempPath()}) {
+            const QString path = RecoveryFileName(folder, target, NowDays());
+            if (!folder.isEmpty() && dataFile_->SaveTableAs(*table_, path).ok) {
+                std::fprintf(stderr, "vam: %d records could not be written to '%s'; the table was saved as '%s'\n",
+                             left, qPrintable(target), qPrintable(path));
+                return true;
+            }
+        }
+        std::fprintf(stderr, "vam: %d records could not be written to '%s' and are lost\n", left, qPrintable(target));
+        return true;
+    }
+    const QString question =
+        QStringLiteral("%1 logged records could not be written to '%2'.\r\n\r\n"
+                       "Save the table under another name before the program ends?\r\n"
+                       "(No ends the program without them; Cancel keeps it running.)")
+            .arg(left)
+            .arg(QDir::toNativeSeparators(target));
+    for (;;) {
+        const int answer = Ask(QStringLiteral("VAM"), question, true);
+        if (answer == QMessageBox::Cancel)
+            return false;
+        if (answer != QMessageBox::Yes)
+            return true;
+        QString chosen;
+        if (saveTableChooser)
+            chosen = saveTableChooser();
+        else {
+            QFileDialog dialog(this, lang_[kFileToSaveAs], s_.DocumentsFolder, lang_[kDataFiles] + QStringLiteral(" (*.vam)"));
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setDefaultSuffix(QStringLiteral("vam"));
+            if (dialog.exec() == QDialog::Accepted)
+                chosen = dialog.selectedFiles().value(0);
+        }
+        if (!chosen.isEmpty() && ShowReport(dataFile_->SaveTableAs(*table_, chosen)))
+            return true;
+    }
+}
+
+void MainWindow::EndOnSignal()
+{
+    if (conn_->InCycle()) {
+        // Inside a wait for the meter: closing the port ends it, then the rest.
+        conn_->StopVerbinding();
+        conn_->RunAfterCycle([this] { EndOnSignal(); });
+        return;
+    }
+    FinishExit(false);
+    QCoreApplication::quit();
 }
 
 void MainWindow::AttachStartup(SettingsStore* store, const CommandLineOptions* options, const StartupEnvironment* env)
@@ -772,6 +852,12 @@ void MainWindow::StartupPass()
         return;
     if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
         conn_->StopVerbinding();
+    if (conn_->InCycle()) {
+        // Read settings chosen while a reply is awaited: the old cycle ends
+        // (the port is closed) before the new set-up opens the port again.
+        conn_->RunAfterCycle([this] { StartupPass(); });
+        return;
+    }
     BeginStartupPass(s_, lang_, *env_);
     ResolveConfigFileName(s_, *store_, env_->ProgramFolder);
     ApplyCommandLine(s_, *options_);
@@ -781,9 +867,17 @@ void MainWindow::StartupPass()
         s_.Points = kDefaultPointsNewConfig; // a new configuration
     else if (status == ConfigReadStatus::OpenFailed || status == ConfigReadStatus::ReadFailed)
         ShowWarning(QStringLiteral("VAM"), lang_[51] + s_.ConfigFileName + QStringLiteral("' !"));
+    if (s_.LogCount == 0 && table_->Count() > 0)
+        tableWin_->InitieerTabel(); // the rows of the old set-up are gone with their count
+
     // What the command line chose for this run.
-    if (!options_->Model.isEmpty())
-        s_.DeviceName = options_->Model;
+    if (!options_->Model.isEmpty()) {
+        const QString model = ValidateDeviceName(options_->Model);
+        if (model.isEmpty())
+            ShowWarning(QStringLiteral("VAM"), QStringLiteral("'%1': no such model; %2 is kept.").arg(options_->Model, s_.DeviceName));
+        else
+            s_.DeviceName = model;
+    }
     if (options_->Listen)
         s_.PollValues = false;
     for (const QString& m : EnsureFolders(s_, lang_))

@@ -65,6 +65,13 @@ public:
     // The exit path: may ask to stop logging (a "no" keeps the program
     // running); stops the connection and writes the configuration.
     bool ConfirmExit();
+    // The end on a termination signal: File Exit with nothing asked (the
+    // connection stopped, held-back records saved, the configuration written),
+    // then the event loop ends.
+    void EndOnSignal();
+    // Replaces the save dialog for a table whose records could not be written
+    // at exit ("" = cancelled).
+    std::function<QString()> saveTableChooser;
     QMdiArea* MdiArea() const { return mdi_; }
     QLabel* Panel(int index) const { return panels_.at(size_t(index)); }
     ValueWindow* Value(int channel) const;
@@ -135,6 +142,10 @@ private:
     void SaveSettingsCommand();
     void SaveSettingsAsCommand();
     void ReadSettingsCommand();
+    // Stops the connection, deals with held-back records and writes the
+    // configuration; false when the user chose to keep the program running.
+    bool FinishExit(bool mayAsk);
+    bool SaveHeldBackRecords(bool mayAsk);
 
     AppState& s_;
     LanguageTable& lang_;

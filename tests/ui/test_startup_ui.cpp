@@ -6,6 +6,9 @@
 #include "platform/core/settingsstore.h"
 #include "support/fakeserialport.h"
 #include "views/mainwindow.h"
+#include "views/tablewindow.h"
+#include "core/logtable.h"
+#include "core/datafile.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,4 +94,154 @@ TEST(StartupUi, ExitWhileLoggingAsksAndNoKeepsRunning)
     w.questionHandler = [](const QString&, const QString&, bool) { return int(QMessageBox::Yes); };
     EXPECT_TRUE(w.ConfirmExit());
     EXPECT_FALSE(st.state.Connected);
+}
+
+namespace {
+QString WriteConfigFile(Start& st, const QByteArray& text)
+{
+    const QString folder = st.env.DocumentsFolder + QStringLiteral("/Velmark/VAM/Settings");
+    QDir().mkpath(folder);
+    const QString path = folder + QStringLiteral("/VAM.CFG");
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+    return path;
+}
+} // namespace
+
+TEST(StartupUi, TheChannelSetUpOfTheConfigurationSurvivesStartAndExit)
+{
+    Start st;
+    const QString path = WriteConfigFile(st, "[DEVICE]\r\nDevice = A102\r\n[CHANNEL]\r\nIndex = 2\r\nName = Temp\r\n"
+                                             "Use = 0\r\nValue = 0\r\n[CHANNEL]\r\nIndex = 1\r\nName = Left\r\n"
+                                             "Use = 1\r\nValue = 1\r\n[READINGS]\r\nVisible = 1\r\n(ALARM)\r\nAlarmHighTest = 1\r\n"
+                                             "AlarmHighLimit = 7.5\r\n");
+    {
+        MainWindow w(st.state, st.lang, new FakeSerialPort);
+        w.warningHandler = [](const QString&, const QString&) {};
+        w.AttachStartup(&st.store, &st.options, &st.env);
+        w.StartupPass();
+        ASSERT_EQ(st.state.DeviceName, QStringLiteral("A102"));
+        EXPECT_EQ(st.state.Channel(2).Name, QStringLiteral("Temp"));
+        EXPECT_FALSE(st.state.Channel(2).Use);
+        EXPECT_FALSE(st.state.Channel(2).Value);
+        EXPECT_EQ(st.state.Channel(1).Name, QStringLiteral("Left"));
+        EXPECT_EQ(st.state.Readings[1].AlarmHighLimit, QStringLiteral("7.5"));
+        // A change of device does reset the channels.
+        w.SetDevice(QStringLiteral("A101"));
+        EXPECT_EQ(st.state.Channel(2).Name, QStringLiteral("CH2"));
+        w.SetDevice(QStringLiteral("A102"));
+        st.state.Channel(2).Name = QStringLiteral("Temp");
+        st.state.Channel(2).Use = st.state.Channel(2).Value = false;
+        EXPECT_TRUE(w.ConfirmExit());
+    }
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray written = f.readAll();
+    EXPECT_TRUE(written.contains("Index = 2\r\nName = Temp\r\nUse = 0\r\nValue = 0\r\n")) << written.constData();
+}
+
+TEST(StartupUi, ReadingTheSameConfigurationAgainEmptiesTheTable)
+{
+    Start st;
+    WriteConfigFile(st, "[DEVICE]\r\nDevice = A101\r\n[TABLE]\r\nVisible = 1\r\n");
+    MainWindow w(st.state, st.lang, new FakeSerialPort);
+    w.warningHandler = [](const QString&, const QString&) {};
+    w.AttachStartup(&st.store, &st.options, &st.env);
+    w.StartupPass();
+    for (int n = 1; n <= 3; ++n) {
+        st.state.LogCount = n;
+        st.state.Readings[1].ValueText = QString::number(n);
+        st.state.Readings[1].HasValue = true;
+        w.AppendTableRow(QString());
+    }
+    ASSERT_EQ(w.Table()->Table().Count(), 3);
+    w.StartupPass(); // Read settings of the same file
+    EXPECT_EQ(st.state.LogCount, 0);
+    EXPECT_EQ(w.Table()->Table().Count(), 0) << "no rows left for new readings to overwrite";
+}
+
+namespace {
+// Logs `n` readings the way the connection does, into a data file whose
+// folder has gone (a USB stick pulled out).
+void LogWhileTheFolderIsGone(MainWindow& w, AppState& s, const QString& folder, int n)
+{
+    s.LogFileName = folder + QStringLiteral("/run.vam");
+    s.DatestampFileName = false;
+    for (int i = 1; i <= n; ++i) {
+        s.LogCount = i;
+        s.Readings[1].ReadingTime = 46000 + i / 86400.0;
+        s.Readings[1].ValueText = QStringLiteral("7.0") + QString::number(i);
+        s.Readings[1].UnitText = QStringLiteral("pH");
+        s.Readings[1].HasValue = true;
+        w.AppendTableRow(QString());
+        w.AppendRecord(QString());
+    }
+}
+int RecordLines(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return int(f.readAll().count("\r\n'"));
+}
+} // namespace
+
+TEST(StartupUi, RecordsThatCouldNotBeWrittenAreOfferedAtExit)
+{
+    Start st;
+    WriteConfigFile(st, "[DEVICE]\r\nDevice = A101\r\n");
+    MainWindow w(st.state, st.lang, new FakeSerialPort);
+    QStringList warnings, asked;
+    w.warningHandler = [&](const QString&, const QString& text) { warnings << text; };
+    w.AttachStartup(&st.store, &st.options, &st.env);
+    w.StartupPass();
+    LogWhileTheFolderIsGone(w, st.state, st.dir.filePath(QStringLiteral("stick")), 3);
+    ASSERT_EQ(w.Data().PendingRecords(), 3);
+
+    QList<int> answers = {QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Yes};
+    w.questionHandler = [&](const QString&, const QString& text, bool) {
+        asked << text;
+        return answers.takeFirst();
+    };
+    const QString saved = st.dir.filePath(QStringLiteral("saved.vam"));
+    QStringList choices = {st.dir.filePath(QStringLiteral("no/such/folder/x.vam")), saved};
+    w.saveTableChooser = [&] { return choices.takeFirst(); };
+    EXPECT_FALSE(w.ConfirmExit()) << "Cancel keeps the program running";
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].startsWith(QStringLiteral("3 logged records could not be written to"))) << asked[0].toStdString();
+    EXPECT_TRUE(w.ConfirmExit());
+    EXPECT_EQ(asked.size(), 3) << "a failed save asks again";
+    EXPECT_EQ(RecordLines(saved), 3);
+    EXPECT_EQ(w.Data().PendingRecords(), 0);
+
+    // The folder came back before exit: the records go where they belong.
+    LogWhileTheFolderIsGone(w, st.state, st.dir.filePath(QStringLiteral("stick")), 2);
+    QDir().mkpath(st.dir.filePath(QStringLiteral("stick")));
+    asked.clear();
+    EXPECT_TRUE(w.ConfirmExit());
+    EXPECT_TRUE(asked.isEmpty());
+    EXPECT_EQ(RecordLines(st.dir.filePath(QStringLiteral("stick/run.vam"))), 2);
+}
+
+TEST(StartupUi, ASignalSavesHeldBackRecordsWithoutAsking)
+{
+    Start st;
+    WriteConfigFile(st, "[DEVICE]\r\nDevice = A101\r\n");
+    MainWindow w(st.state, st.lang, new FakeSerialPort);
+    w.warningHandler = [](const QString&, const QString&) {};
+    w.questionHandler = [](const QString&, const QString&, bool) -> int {
+        ADD_FAILURE() << "nobody may be asked";
+        return QMessageBox::Cancel;
+    };
+    w.AttachStartup(&st.store, &st.options, &st.env);
+    w.StartupPass();
+    LogWhileTheFolderIsGone(w, st.state, st.dir.filePath(QStringLiteral("stick")), 4);
+    w.EndOnSignal();
+    const QStringList saved = QDir(st.state.FolderData).entryList({QStringLiteral("run unsaved *.vam")});
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(RecordLines(QDir(st.state.FolderData).filePath(saved[0])), 4);
+    QFile cfg(st.state.ConfigFileName);
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(cfg.readAll().contains("Device = A101\r\n")) << "the configuration was written";
 }

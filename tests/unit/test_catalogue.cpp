@@ -123,10 +123,12 @@ TEST(Catalogue, BaudRateRules)
     EXPECT_EQ(BaudRatesFor(QStringLiteral("P6720")).size(), 8);
 }
 
-TEST(Catalogue, ValidateDeviceNameIsCaseInsensitiveSubstring)
+TEST(Catalogue, ValidateDeviceNameResolvesToAModelName)
 {
     const struct { const char* in; const char* out; } cases[] = {
-        {"a101", "a101"}, {"J7050M", "J7050M"}, {"USBJ70", "USBJ70"}, {"K235 < version 3.0", "K235 < version 3.0"},
+        {"a101", "A101"}, {"J7050M", "J7050M"}, {"j7050", "J7050"}, {"K23", "K231"}, {"k235", "K235"},
+        {"K235 < VERSION 3.0", "K235 < version 3.0"}, {"h264 usb", "H264 USB"}, {"usb", "H261 USB"},
+        {"USBJ70", ""}, // spans two names of the catalogue string: no model
         {"", ""}, {"Z100", ""}, {"A101 ", ""},
     };
     for (const auto& c : cases)

@@ -281,6 +281,8 @@ TEST_F(ConfigTest, EverySettingSurvivesAWriteAndARead)
     s.Readings[1].AlarmLowLimit = QStringLiteral("-1,5");
     s.Readings[1].AlarmHighLimit = QStringLiteral("99");
     s.Readings[1].AlarmLowTest = s.Readings[1].AlarmHighAction = true;
+    s.Readings[4].AlarmHighLimit = QStringLiteral("12"); // channel 4 has no value window
+    s.Readings[4].AlarmHighTest = true;
     layout.Main = {2, 10.5f, 20, 9000, 12000};
     layout.Readings[1].Visible = false;
     layout.Readings[1].Window = {1, 300, 450, 1500, 3000};
@@ -310,6 +312,9 @@ TEST_F(ConfigTest, EverySettingSurvivesAWriteAndARead)
     // Byte-identical output proves the rest; these are the values that change on the way.
     EXPECT_EQ(state.OffsetLeft, written.OffsetLeft) << "the same float, through a decimal comma";
     EXPECT_EQ(state.NoteText, QStringLiteral("first\r\n\r\n[END NOTE] \r\n[DEVICE]\r\nlast "));
+    EXPECT_EQ(state.Readings[4].AlarmHighLimit, QStringLiteral("12")) << "limits outlive a closed value window";
+    EXPECT_TRUE(state.Readings[4].AlarmHighTest);
+    EXPECT_FALSE(state.Channel(4).Value);
     EXPECT_EQ(layout.Table.ColumnWidths.mid(0, 7), writtenLayout.Table.ColumnWidths);
     EXPECT_EQ(layout.Table.ColumnWidths.size(), 3 + 12 * 2 + 1) << "every column of the table is written";
     EXPECT_FALSE(state.ConfigChanged);
@@ -358,8 +363,11 @@ TEST_F(ConfigTest, EachValueIsReadByItsRule)
         {"[COMMUNICATION]\r\nBaudrate = 57600\r\n[DEVICE]\r\nDevice = H262 USB", baud, "19200", false},
         {"[COMMUNICATION]\r\nLanguage = Fran\xE7" "ais", language, "1", false},
         {"[COMMUNICATION]\r\nLanguage = nederlands", language, "0", true},
-        {"[DEVICE]\r\nDevice = n505", device, "n505", false},
-        {"[DEVICE]\r\nDevice = Q999", device, "", true},
+        {"[DEVICE]\r\nDevice = n505", device, "N505", false},
+        {"[DEVICE]\r\nDevice = k231", device, "K231", false},
+        {"[DEVICE]\r\nDevice = K23", device, "K231", true},
+        {"[DEVICE]\r\nDevice = Q999", device, "J7010", true}, // the previous model is kept
+        {"[DEVICE]\r\nDevice = ", device, "", false},
         {"[DEVICE]\r\nPoll values = yes", poll, "1", true},
         {"[DEVICE]\r\nPoll values =", poll, "1", true},
         {"[DEVICE]\r\nPoll values = Faux", poll, "0", false},

@@ -385,6 +385,49 @@ TEST(Startup, ConfigurationCommandsKeepTheOldNameOnFailure)
     EXPECT_EQ(out.Message, QStringLiteral("An error occurred when writing the settings to '%1'!").arg(s.ConfigFileName));
 }
 
+TEST(Startup, AnUnreadableConfigurationIsNotOverwrittenAtExit)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    LanguageTable lang;
+    ConfigLayout layout;
+    AppState s;
+    s.DocumentsFolder = tmp.path();
+    s.ApplyDefaults();
+    // A folder where the file should be: it exists but cannot be read.
+    s.ConfigFileName = tmp.filePath(QStringLiteral("VAM.CFG"));
+    ASSERT_TRUE(QDir().mkpath(s.ConfigFileName));
+    EXPECT_EQ(ReadConfig(s, lang, layout, s.ConfigFileName), ConfigReadStatus::OpenFailed);
+    EXPECT_TRUE(s.ConfigUnreadable);
+    const CommandOutcome atExit = WriteSettingsAtExit(s, lang, layout);
+    EXPECT_TRUE(atExit.Ok) << atExit.Message.toStdString();
+    EXPECT_TRUE(atExit.Status.contains(QStringLiteral("left as it is")));
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList()) << "nothing written, not even a temporary file";
+
+    // A file that cannot be opened (meaningless for root, who opens anything).
+    const QString locked = tmp.filePath(QStringLiteral("Locked.CFG"));
+    ASSERT_TRUE(WriteFile(locked, "[DEVICE]\r\nDevice = K231\r\n"));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    s.ConfigFileName = locked;
+    if (ReadConfig(s, lang, layout, locked) == ConfigReadStatus::OpenFailed) {
+        EXPECT_TRUE(WriteSettingsAtExit(s, lang, layout).Ok);
+        ::chmod(QFile::encodeName(locked).constData(), 0600);
+        EXPECT_EQ(ReadFile(locked), QByteArray("[DEVICE]\r\nDevice = K231\r\n"));
+    }
+    ::chmod(QFile::encodeName(locked).constData(), 0600);
+
+    // An explicit save writes it, and from then on exit does too.
+    s.ConfigFileName = locked;
+    EXPECT_TRUE(ReadConfig(s, lang, layout, locked) == ConfigReadStatus::Read);
+    EXPECT_FALSE(s.ConfigUnreadable);
+    s.ConfigUnreadable = true;
+    EXPECT_TRUE(WriteSettings(s, lang, layout).Ok);
+    EXPECT_FALSE(s.ConfigUnreadable);
+    s.PollInterval = 77;
+    EXPECT_TRUE(WriteSettingsAtExit(s, lang, layout).Ok);
+    EXPECT_TRUE(ReadFile(locked).contains("Interval = 77\r\n"));
+}
+
 // ---------------------------------------------------------------- recent files
 
 TEST(RecentFiles, RelativeNames)
