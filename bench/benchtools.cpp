@@ -99,6 +99,8 @@ ChildRun RunChild(const QString& program, const QStringList& args, const QString
     if (wait4(pid, &status, 0, &usage) != pid)
         return run;
     run.seconds = SecondsSince(start);
+    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.peakKb = usage.ru_maxrss;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;

@@ -20,7 +20,8 @@ struct ChildRun {
     bool started = false;
     int exitCode = -1;
     double seconds = 0;
-    long peakKb = 0; // the child's peak resident memory
+    double cpuSeconds = 0; // user + system
+    long peakKb = 0;       // the child's peak resident memory
 };
 // Runs `program` with `args` to its end, stdout into `stdoutPath` ("" leaves it alone).
 ChildRun RunChild(const QString& program, const QStringList& args, const QString& stdoutPath = QString());

@@ -44,9 +44,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "export_csv: vam-cli export failed (exit %d)\n", run.exitCode);
         return 1;
     }
-    std::printf("export_csv: vam-cli export of %d two-channel records (%.1f MB) to CSV: %.3f s, peak RSS %.0f MB "
-                "(target < 400 MB)\n",
-                kRecords, megabytes, run.seconds, run.peakKb / 1024.0);
+    std::printf("export_csv: vam-cli export of %d two-channel records (%.1f MB) to CSV: %.3f s (%.3f s of CPU), "
+                "peak RSS %.0f MB (target < 400 MB)\n",
+                kRecords, megabytes, run.seconds, run.cpuSeconds, run.peakKb / 1024.0);
 
     const long calls = CountSystemCalls(cli, args);
     if (calls < 0)

@@ -268,13 +268,31 @@ QString PeekFirstItem(const QString& line)
     return NextItem(copy);
 }
 
+namespace {
+// One item appended as written, in one pass: Latin-1, a quote becomes "´",
+// a line break a blank, a character beyond Latin-1 "?".
+void AppendItemBytes(QByteArray& out, QStringView text)
+{
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    char* p = out.data() + at;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\'')
+            *p++ = char(0xB4);
+        else if (u == '\r' || u == '\n')
+            *p++ = ' ';
+        else
+            *p++ = u < 0x100 ? char(u) : '?';
+    }
+}
+} // namespace
+
 QByteArray ItemBytes(const QString& text)
 {
-    QString t = text;
-    t.replace(QLatin1Char('\''), QChar(0x00B4));
-    t.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return t.toLatin1();
+    QByteArray out;
+    AppendItemBytes(out, text);
+    return out;
 }
 
 QByteArray HeaderLine(const QString& deviceName) { return '\'' + ItemBytes(deviceName) + '\''; }
@@ -282,27 +300,26 @@ QByteArray HeaderLine(const QString& deviceName) { return '\'' + ItemBytes(devic
 QByteArray RecordLine(const AppState& s, const QString& info, const StampFormat& format)
 {
     QByteArray line;
-    line.reserve(160);
-    auto add = [&line](const QByteArray& bytes) {
-        if (!line.isEmpty())
-            line += ',';
-        line += '\'';
-        line += bytes;
+    line.reserve(256);
+    auto open = [&line] { line += line.isEmpty() ? "'" : ",'"; };
+    auto add = [&](QStringView text) {
+        open();
+        AppendItemBytes(line, text);
         line += '\'';
     };
-    add(format.Format(s.Readings[1].ReadingTime).toLatin1());
+    add(format.Format(s.Readings[1].ReadingTime));
     const bool extra = HasExtraItem(s.DeviceName);
     const int n = LoggedChannelCount(s);
     for (int c = 1; c <= n; ++c) {
         const ChannelReading& r = s.Readings[size_t(c)];
-        add(ItemBytes(r.ValueText));
-        add(ItemBytes(r.UnitText));
-        add(r.OverRange ? QByteArrayLiteral("True") : QByteArrayLiteral("False"));
-        add(r.HasValue ? QByteArrayLiteral("True") : QByteArrayLiteral("False"));
+        add(r.ValueText);
+        add(r.UnitText);
+        line += r.OverRange ? ",'True'" : ",'False'";
+        line += r.HasValue ? ",'True'" : ",'False'";
         if (extra)
-            add(ItemBytes(r.ExtraText));
+            add(r.ExtraText);
     }
-    add(ItemBytes(info));
+    add(info);
     return line;
 }
 
