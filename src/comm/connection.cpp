@@ -407,6 +407,12 @@ void Connection::ShowStatus(const QString& text) { views_.SetPanelText(CommViews
 
 void Connection::ShowWarning(const QString& title, const QString& text) { views_.ShowWarning(title, text); }
 
+// In the colour of sent text: the program's own words, not the meter's.
+void Connection::TerminalNote(const QString& text)
+{
+    views_.TerminalAppend(text + QStringLiteral("\r\n"), s_.TerminalColorOut);
+}
+
 // ---------------------------------------------------------------- measure and logging
 
 void Connection::ShowLastAction(const QString& text)
@@ -491,33 +497,7 @@ void Connection::StartStopVerbinding()
 
 void Connection::ApplyChannelFlags()
 {
-    const int n = qMin<int>(s_.ChannelCount, kMaxChannels);
-    auto setChannel = [&](int ch, bool on) {
-        if (size_t(ch) < s_.Channels.size()) {
-            s_.Channel(ch).Use = on;
-            s_.Channel(ch).Value = on;
-        }
-    };
-    if (s_.DeviceName == QLatin1String("J7050M")) {
-        if (ChannelPresent[7])
-            s_.ReceivedChannels = ChannelPresent[6] ? 5 : 4;
-        else if (ChannelPresent[6])
-            s_.ReceivedChannels = 4;
-        else
-            s_.ReceivedChannels = qint16((ChannelPresent[1] ? 1 : 0) + (ChannelPresent[2] ? 1 : 0) + (ChannelPresent[3] ? 1 : 0));
-        for (int ch = 1; ch <= n; ++ch)
-            setChannel(ch, ch <= s_.ReceivedChannels);
-    } else {
-        s_.ReceivedChannels = 0;
-        for (int ch = 1; ch <= n; ++ch) {
-            const bool present = ChannelPresent[size_t(ch)] != 0;
-            s_.ReceivedChannels += present ? 1 : 0;
-            setChannel(ch, present);
-        }
-    }
-    s_.ActiveChannelCount = 0;
-    for (int ch = 1; ch <= n; ++ch)
-        s_.ActiveChannelCount += s_.ChannelInUse(ch) ? 1 : 0;
+    ApplyJ70Channels(s_, ChannelPresent);
     views_.RetileWindows();
 }
 

@@ -52,6 +52,7 @@ public:
     void StopReplyWatchdog() override { TimerPollingtest.stop(); }
     void ShowStatus(const QString& text) override;
     void ShowWarning(const QString& title, const QString& text) override;
+    void TerminalNote(const QString& text) override;
 
     // ---- Measure and logging
     void mnuDataMeasure_Click();
