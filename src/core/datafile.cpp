@@ -621,13 +621,6 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
         const QByteArray chunk = f.read(kChunk);
         const bool atEnd = chunk.isEmpty();
         buffer.append(chunk);
-        if (!reserved && !buffer.isEmpty()) {
-            // Room for the whole file at once, judged from the first chunk.
-            const qsizetype lines = std::max<qsizetype>(buffer.count('\n'), 1);
-            const double perLine = double(buffer.size()) / double(lines);
-            table.Reserve(int(std::min<double>(double(size) / perLine * 1.02 + 16, 1e8)));
-            reserved = true;
-        }
         qsizetype start = 0;
         int sinceCheck = 0;
         while (true) {
@@ -651,6 +644,13 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
         }
         if (result.cancelled)
             break;
+        if (!reserved && done > 0 && done < size) {
+            // Room for the whole file at once, judged from the records of the
+            // first chunk: blank and stray lines take no room, so a file of
+            // them must not reserve a row per line.
+            table.Reserve(int(std::min<double>(double(table.Count()) * double(size) / double(done) * 1.02 + 16, 1e8)));
+            reserved = true;
+        }
         if (atEnd) {
             // A last line without its line end (a cut-off file) counts too.
             if (start < buffer.size())
