@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev clang libclang-rt-14-dev
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth x11-apps imagemagick poppler-utils
+  strace python3-pandas
 )
 
 if [ "${1:-}" = "--list" ]; then

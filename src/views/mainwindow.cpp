@@ -65,6 +65,10 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     table_ = std::make_unique<LogTable>();
     layout_ = std::make_unique<ConfigLayout>();
     dataFile_ = std::make_unique<DataFile>(s_, lang_);
+    recordFlush_ = new QTimer(this);
+    recordFlush_->setSingleShot(true);
+    recordFlush_->setInterval(100);
+    connect(recordFlush_, &QTimer::timeout, this, [this] { ShowReport(dataFile_->RetryPending()); });
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -477,7 +481,23 @@ void MainWindow::AppendTableRow(const QString& info) { tableWin_->VulTabelAan(in
 
 void MainWindow::ReplaceLastTableRow(const QString& info) { tableWin_->VernieuwLaatsteTabellijn(info); }
 
-bool MainWindow::AppendRecord(const QString& info) { return ShowReport(dataFile_->AppendRecord(info)); }
+bool MainWindow::AppendRecord(const QString& info)
+{
+    // A logger print arrives at thousands of records a second: its records
+    // are written a block at a time, at most a tenth of a second later,
+    // instead of opening the file once per record. Measured readings, seconds
+    // apart, are written at once.
+    constexpr int kMaxHeld = 512;
+    dataFile_->holdAppends = s_.ReceiveMode;
+    const bool ok = ShowReport(dataFile_->AppendRecord(info));
+    if (!s_.ReceiveMode)
+        return ok;
+    if (dataFile_->PendingRecords() >= kMaxHeld)
+        return ShowReport(dataFile_->RetryPending());
+    if (!recordFlush_->isActive())
+        recordFlush_->start();
+    return ok;
+}
 
 bool MainWindow::RewriteLastRecord(int logCount, const QString& info)
 {

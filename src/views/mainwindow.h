@@ -19,6 +19,7 @@ class QMdiSubWindow;
 class QMenu;
 class QProgressDialog;
 class QToolBar;
+class QTimer;
 struct AppState;
 class LanguageTable;
 class SerialPortService;
@@ -163,6 +164,7 @@ private:
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
     std::unique_ptr<DataFile> dataFile_;
+    QTimer* recordFlush_ = nullptr; // writes the records a Receive held back
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;
     QPointer<QMdiSubWindow> terminalSub_;

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -162,9 +163,8 @@ TEST(StartupUi, ReadingTheSameConfigurationAgainEmptiesTheTable)
 }
 
 namespace {
-// Logs `n` readings the way the connection does, into a data file whose
-// folder has gone (a USB stick pulled out).
-void LogWhileTheFolderIsGone(MainWindow& w, AppState& s, const QString& folder, int n)
+// Logs `n` readings the way the connection does, into `folder`/run.vam.
+void LogRecords(MainWindow& w, AppState& s, const QString& folder, int n)
 {
     s.LogFileName = folder + QStringLiteral("/run.vam");
     s.DatestampFileName = false;
@@ -183,7 +183,10 @@ int RecordLines(const QString& path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return -1;
-    return int(f.readAll().count("\r\n'"));
+    int records = 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        records += line.size() > 1 && line[0] == '\'' && line[1] >= '0' && line[1] <= '9';
+    return records;
 }
 } // namespace
 
@@ -196,7 +199,7 @@ TEST(StartupUi, RecordsThatCouldNotBeWrittenAreOfferedAtExit)
     w.warningHandler = [&](const QString&, const QString& text) { warnings << text; };
     w.AttachStartup(&st.store, &st.options, &st.env);
     w.StartupPass();
-    LogWhileTheFolderIsGone(w, st.state, st.dir.filePath(QStringLiteral("stick")), 3);
+    LogRecords(w, st.state, st.dir.filePath(QStringLiteral("stick")), 3);
     ASSERT_EQ(w.Data().PendingRecords(), 3);
 
     QList<int> answers = {QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::Yes};
@@ -216,7 +219,7 @@ TEST(StartupUi, RecordsThatCouldNotBeWrittenAreOfferedAtExit)
     EXPECT_EQ(w.Data().PendingRecords(), 0);
 
     // The folder came back before exit: the records go where they belong.
-    LogWhileTheFolderIsGone(w, st.state, st.dir.filePath(QStringLiteral("stick")), 2);
+    LogRecords(w, st.state, st.dir.filePath(QStringLiteral("stick")), 2);
     QDir().mkpath(st.dir.filePath(QStringLiteral("stick")));
     asked.clear();
     EXPECT_TRUE(w.ConfirmExit());
@@ -236,7 +239,7 @@ TEST(StartupUi, ASignalSavesHeldBackRecordsWithoutAsking)
     };
     w.AttachStartup(&st.store, &st.options, &st.env);
     w.StartupPass();
-    LogWhileTheFolderIsGone(w, st.state, st.dir.filePath(QStringLiteral("stick")), 4);
+    LogRecords(w, st.state, st.dir.filePath(QStringLiteral("stick")), 4);
     w.EndOnSignal();
     const QStringList saved = QDir(st.state.FolderData).entryList({QStringLiteral("run unsaved *.vam")});
     ASSERT_EQ(saved.size(), 1);
@@ -244,4 +247,25 @@ TEST(StartupUi, ASignalSavesHeldBackRecordsWithoutAsking)
     QFile cfg(st.state.ConfigFileName);
     ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
     EXPECT_TRUE(cfg.readAll().contains("Device = A101\r\n")) << "the configuration was written";
+}
+
+TEST(StartupUi, AReceivedLoggerPrintIsWrittenInBlocks)
+{
+    Start st;
+    WriteConfigFile(st, "[DEVICE]\r\nDevice = A101\r\n");
+    MainWindow w(st.state, st.lang, new FakeSerialPort);
+    w.warningHandler = [](const QString&, const QString&) {};
+    w.AttachStartup(&st.store, &st.options, &st.env);
+    w.StartupPass();
+    const QString file = st.dir.filePath(QStringLiteral("run.vam"));
+    st.state.ReceiveMode = true;
+    LogRecords(w, st.state, st.dir.path(), 3);
+    EXPECT_EQ(w.Data().PendingRecords(), 3) << "held for one write";
+    QTest::qWait(300);
+    EXPECT_EQ(w.Data().PendingRecords(), 0);
+    EXPECT_EQ(RecordLines(file), 3);
+    st.state.ReceiveMode = false; // measured readings are written at once
+    LogRecords(w, st.state, st.dir.path(), 1);
+    EXPECT_EQ(w.Data().PendingRecords(), 0);
+    EXPECT_EQ(RecordLines(file), 4);
 }
