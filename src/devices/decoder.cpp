@@ -68,9 +68,9 @@ void FinalReadings::Finish()
     onFinal_(pending_);
 }
 
-void UseUsualChannels(AppState& state)
+void UseUsualChannels(AppState& state, bool datalog)
 {
-    if (!IsJ70Device(state.DeviceName))
+    if (datalog || !IsJ70Device(state.DeviceName))
         return;
     ChannelCodes present{};
     for (int ch = 1; ch <= state.ChannelCount && ch <= kMaxChannels; ++ch)

@@ -51,10 +51,11 @@ private:
 };
 
 // The channels in use while decoding a capture of `state.DeviceName` when the
-// user named none: those of the usual set-up. A J70xx meter sends the channels
-// its settings switch on; offline there is no meter to ask, so every channel
-// counts as present (the J7050M then sends five).
-void UseUsualChannels(AppState& state);
+// user named none: those of the usual set-up. A J70xx meter prints readings
+// for the channels its settings switch on; offline there is no meter to ask,
+// so every channel counts as present (the J7050M then prints five). A logger
+// print (`datalog`) names the channel of every record: all stay in use.
+void UseUsualChannels(AppState& state, bool datalog);
 
 // Why a run recorded no reading, for the user to check the model, the channel
 // set and the capture. `datalog`: a logger print was read (after RunTransfer:

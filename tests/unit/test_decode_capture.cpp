@@ -79,11 +79,13 @@ std::string Text(const QList<QStringList>& readings)
 
 TEST(DecodeCapture, LoggerRecordsArePrintedOnceInTheirFinalForm)
 {
-    // One line per record, one line per channel (H261), eight channels a line (P671).
-    for (const char* name : {"K231", "H261", "H268", "P671", "P6720"}) {
+    // One line per record, one line per channel (H261), eight channels a line
+    // (P671), one record per channel reading, naming any channel (J7050M).
+    for (const char* name : {"K231", "H261", "H268", "P671", "P6720", "J7050M"}) {
         SCOPED_TRACE(name);
         const QString model = QString::fromLatin1(name);
         Decode d(model, true);
+        UseUsualChannels(d.state, true);
         d.Run(LoggerDump(model, 500, 6));
         QList<QStringList> expected;
         for (const DumpRecord& r : LoggerRecords(model, 500, 6))
@@ -161,7 +163,7 @@ TEST(DecodeCapture, UsualChannelsDecodeWhatTheMeterPrints)
         SCOPED_TRACE(name);
         const QString model = QString::fromLatin1(name);
         Decode d(model, false);
-        UseUsualChannels(d.state);
+        UseUsualChannels(d.state, false);
         QByteArray capture;
         QList<QStringList> expected;
         for (int i = 0; i < 4; ++i) {

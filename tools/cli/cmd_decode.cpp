@@ -142,7 +142,7 @@ int RunDecode(const QStringList& args)
     state.PollValues = false; // listening: the meter prints on its own
     state.ReceiveMode = datalog;
     if (channels.isEmpty()) {
-        UseUsualChannels(state);
+        UseUsualChannels(state, datalog);
     } else if (!SelectChannels(state, channels)) {
         std::fprintf(stderr, "vam-cli decode: --channels takes channel numbers 1..%d, as in 1,2,5-7\n", state.ChannelCount);
         return 2;
