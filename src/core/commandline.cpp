@@ -13,15 +13,7 @@ bool IsAsciiAlnum(QChar c)
         || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
-bool AllDigits(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
+bool IsAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // The tag becomes part of a file extension and of the settings file's name,
 // so only letters and digits are accepted.
@@ -99,9 +91,13 @@ struct Parser {
     Word SlashWord(const QString& arg, const QString& lower)
     {
         if (lower.startsWith(QLatin1String("/com"))) {
-            // The whole number is kept: COM100..COM255 are valid ports.
-            if (AllDigits(QStringView(lower).mid(4))) {
-                o.StartPort = QStringLiteral("COM") + lower.mid(4);
+            // The number that follows is the port, whatever trails it ("/com3x"
+            // is COM3); the whole number is kept: COM100..COM255 are valid.
+            qsizetype digits = 0;
+            while (4 + digits < lower.size() && IsAsciiDigit(lower.at(4 + digits)))
+                ++digits;
+            if (digits > 0 && !QFileInfo::exists(arg) && lower.indexOf(QLatin1Char('/'), 1) < 0) {
+                o.StartPort = QStringLiteral("COM") + lower.mid(4, digits);
                 return Word::Option;
             }
             if (!QFileInfo::exists(arg) && lower.indexOf(QLatin1Char('/'), 1) < 0) {

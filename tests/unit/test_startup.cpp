@@ -93,6 +93,8 @@ TEST(CommandLine, ParsesOptionsAndFileNames)
         {{"CFG=A"}, "CFGa", "", "", "", 0}, // taken from the lower-cased line
         {{"/com12"}, "CFG", "COM12", "", "/com12", 0},
         {{"/com123"}, "CFG", "COM123", "", "/com123", 0},
+        {{"/com3x"}, "CFG", "COM3", "", "/com3x", 0},
+        {{"/COM7:", "run"}, "CFG", "COM7", wf + "/run.vam", "/com7: run", 0},
         {{"/COM3", "data"}, "CFG", "COM3", wf + "/data.vam", "/com3 data", 0},
         {{"cfg=lab", "/com4", "Run"}, "CFGlab", "COM4", wf + "/Run.vam", "/com4 run", 0},
         {{"my", "data"}, "CFG", "", wf + "/my data.vam", "my data", 0},
