@@ -881,6 +881,9 @@ void MainWindow::StartupPass()
     BeginStartupPass(s_, lang_, *env_);
     ResolveConfigFileName(s_, *store_, env_->ProgramFolder);
     ApplyCommandLine(s_, *options_);
+    if (!options_->FileName.isEmpty())
+        // Names typed later (a relative file name) are taken beside the named file.
+        QDir::setCurrent(QFileInfo(options_->FileName).absolutePath());
     ConfigReport report;
     const ConfigReadStatus status = ReadConfig(s_, lang_, *layout_, s_.ConfigFileName, &report);
     if (status == ConfigReadStatus::NoFile)

@@ -58,6 +58,7 @@ TEST(StartupUi, FirstStartMakesTheFoldersAndExitWritesTheConfiguration)
 
 TEST(StartupUi, CommandLineChoosesTheConfigurationSetAndTheDataFile)
 {
+    const QString previous = QDir::currentPath();
     Start st({QStringLiteral("cfg=2"), QStringLiteral("run1")});
     MainWindow w(st.state, st.lang, new FakeSerialPort);
     w.warningHandler = [](const QString&, const QString&) {};
@@ -66,6 +67,8 @@ TEST(StartupUi, CommandLineChoosesTheConfigurationSetAndTheDataFile)
     EXPECT_TRUE(st.state.ConfigFileName.endsWith(QStringLiteral("/VAM.CFG2")));
     EXPECT_EQ(st.state.LogFileName, st.dir.filePath(QStringLiteral("run1.vam")));
     EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("run1.vam")));
+    EXPECT_EQ(QDir::currentPath(), QFileInfo(st.dir.path()).canonicalFilePath()) << "the named file's folder is current";
+    QDir::setCurrent(previous);
 }
 
 TEST(StartupUi, ExitWhileLoggingAsksAndNoKeepsRunning)
