@@ -4,25 +4,14 @@
 #include "cli_output.h"
 
 #include "core/appstate.h"
+#include "platform/core/terminationsignals.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <unistd.h>
-
-namespace {
-int gSignalPipe[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char c = 1;
-    [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &c, 1);
-}
-} // namespace
 
 void ConsoleViews::Print()
 {
@@ -87,16 +76,8 @@ void BatchStdout()
 
 void InstallSignalHandlers(const std::function<void()>& onSignal)
 {
-    if (::pipe(gSignalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [onSignal] {
-        char c;
-        [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &c, 1);
-        onSignal();
-    });
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
+    auto* watcher = new TerminationSignals({SIGINT, SIGTERM}, qApp);
+    QObject::connect(watcher, &TerminationSignals::Received, qApp, [onSignal](int) { onSignal(); });
 }
 
 void WatchForIdle(ConsoleViews& views, double seconds, const std::function<void()>& onIdle)

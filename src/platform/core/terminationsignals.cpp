@@ -9,7 +9,6 @@
 
 namespace {
 int g_pipe[2] = {-1, -1};
-const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 extern "C" void OnTerminationSignal(int number)
 {
@@ -21,7 +20,10 @@ extern "C" void OnTerminationSignal(int number)
 }
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
+TerminationSignals::TerminationSignals(QObject* parent) : TerminationSignals({SIGTERM, SIGINT, SIGHUP}, parent) {}
+
+TerminationSignals::TerminationSignals(std::initializer_list<int> signalNumbers, QObject* parent)
+    : QObject(parent), signals_(signalNumbers)
 {
     if (g_pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_pipe) != 0)
         return;
@@ -30,7 +32,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int number : kSignals)
+    for (int number : signals_)
         ::sigaction(number, &action, nullptr);
     notifier_ = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::OnReadable);
@@ -43,7 +45,7 @@ TerminationSignals::~TerminationSignals()
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
-    for (int number : kSignals)
+    for (int number : signals_)
         ::sigaction(number, &action, nullptr);
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

@@ -6,14 +6,18 @@
 // into a pipe; everything else happens on the interface thread.
 
 #include <QObject>
+#include <initializer_list>
+#include <vector>
 
 class QSocketNotifier;
 
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
-    // Installs the handlers; one instance per process.
+    // Installs handlers for `signalNumbers` (by default SIGTERM, SIGINT and
+    // SIGHUP); one instance per process.
     explicit TerminationSignals(QObject* parent = nullptr);
+    TerminationSignals(std::initializer_list<int> signalNumbers, QObject* parent = nullptr);
     ~TerminationSignals() override;
     bool Installed() const { return notifier_ != nullptr; }
 
@@ -23,4 +27,5 @@ Q_SIGNALS:
 private:
     void OnReadable();
     QSocketNotifier* notifier_ = nullptr;
+    std::vector<int> signals_;
 };
