@@ -256,7 +256,7 @@ DataFileReport DataFile::AppendRecord(const QString& info)
     op.line = RecordLine(s_, info, stamps_);
     if (holdAppends && !op.path.isEmpty()) {
         pending_.push_back(std::move(op));
-        return {};
+        return pending_.size() < size_t(kHeldBlock) ? DataFileReport() : Flush();
     }
     return Submit(std::move(op));
 }

@@ -88,10 +88,12 @@ public:
     std::function<bool(const QString& from, const QString& to)> renameFile;
     // How often loading reports its progress.
     int progressIntervalMs = 250;
-    // While set, AppendRecord only queues the record and RetryPending writes
-    // the queue in one go: a caller that calls it whenever it is about to wait
-    // does not open and close the file once per record of a fast logger print.
+    // While set, AppendRecord only queues the record, and RetryPending (or
+    // the append that fills a block of kHeldBlock records) writes the queue in
+    // one go: a caller that flushes shortly after does not open and close the
+    // file once per record of a fast logger print.
     bool holdAppends = false;
+    static constexpr int kHeldBlock = 512;
 
     // Appends the current reading as a record to the day's data file, with a
     // header line first when the file is empty or LogCount is 1.

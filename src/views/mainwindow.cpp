@@ -487,14 +487,9 @@ bool MainWindow::AppendRecord(const QString& info)
     // are written a block at a time, at most a tenth of a second later,
     // instead of opening the file once per record. Measured readings, seconds
     // apart, are written at once.
-    constexpr int kMaxHeld = 512;
     dataFile_->holdAppends = s_.ReceiveMode;
     const bool ok = ShowReport(dataFile_->AppendRecord(info));
-    if (!s_.ReceiveMode)
-        return ok;
-    if (dataFile_->PendingRecords() >= kMaxHeld)
-        return ShowReport(dataFile_->RetryPending());
-    if (!recordFlush_->isActive())
+    if (s_.ReceiveMode && !recordFlush_->isActive())
         recordFlush_->start();
     return ok;
 }
@@ -894,13 +889,9 @@ void MainWindow::StartupPass()
         tableWin_->InitieerTabel(); // the rows of the old set-up are gone with their count
 
     // What the command line chose for this run.
-    if (!options_->Model.isEmpty()) {
-        const QString model = ValidateDeviceName(options_->Model);
-        if (model.isEmpty())
-            ShowWarning(QStringLiteral("VAM"), QStringLiteral("'%1': no such model; %2 is kept.").arg(options_->Model, s_.DeviceName));
-        else
-            s_.DeviceName = model;
-    }
+    // (vam refuses a --model that names no model before a window opens.)
+    if (const QString model = ValidateDeviceName(options_->Model); !model.isEmpty())
+        s_.DeviceName = model;
     if (options_->Listen)
         s_.PollValues = false;
     for (const QString& m : EnsureFolders(s_, lang_))

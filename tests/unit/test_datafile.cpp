@@ -337,6 +337,17 @@ TEST_F(DataFileTest, RewriteLastRecordReplacesItSafely)
     EXPECT_EQ(Lines(state.LogFileName).size(), 5);
 }
 
+TEST_F(DataFileTest, HeldAppendsAreWrittenWhenABlockIsFull)
+{
+    file.holdAppends = true;
+    for (int n = 1; n < DataFile::kHeldBlock; ++n)
+        ASSERT_TRUE(Log(n).ok);
+    EXPECT_FALSE(QFile::exists(state.LogFileName));
+    ASSERT_TRUE(Log(DataFile::kHeldBlock).ok);
+    EXPECT_EQ(file.PendingRecords(), 0) << "a full block is written without waiting for the caller";
+    EXPECT_EQ(Lines(state.LogFileName).size(), DataFile::kHeldBlock + 1);
+}
+
 TEST_F(DataFileTest, HeldAppendsAreWrittenInOneGoWithTheSameBytes)
 {
     for (int n = 1; n <= 3; ++n)

@@ -25,10 +25,7 @@ bool CliDataFile::Record(const QString& info)
 {
     // A run without an event loop (decode of a long capture) gets no timer:
     // it writes when a block is full.
-    constexpr int kMaxHeld = 512;
     const DataFileReport r = file_.AppendRecord(info);
-    if (file_.PendingRecords() >= kMaxHeld)
-        return Said(file_.RetryPending());
     if (!flushTimer_.isActive())
         flushTimer_.start();
     return Said(r);
