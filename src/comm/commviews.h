@@ -1,18 +1,21 @@
 #pragma once
-// What the connection updates and asks while it runs: the windows, the status
-// bar, the terminal and the user. The main window implements it; the command
-// line has its own plain implementation. Every operation has a harmless default.
+// What the connection reaches outside itself while it runs, split by job:
+//   RecordViews  - where a completed reading is recorded (value windows,
+//                  graphs, table, data file);
+//   StatusViews  - where state is shown (panels, title, indications,
+//                  terminal, window arrangement);
+//   UserPrompts  - where the user is told or asked something.
+// The connection knows no widget. Each side implements only what it serves;
+// every operation has a harmless default. CommViews bundles the three for an
+// implementation that serves them all (the command line, tests).
 
 #include "core/colors.h"
 
 #include <QString>
 
-class CommViews {
+class RecordViews {
 public:
-    enum Panel { PanelSettings = 1, PanelPollTime = 2, PanelLogTime = 3, PanelLogCounter = 4, PanelMessages = 5 };
-    enum Answer { Retry, Cancel };
-
-    virtual ~CommViews() = default;
+    virtual ~RecordViews() = default;
 
     // The value windows are emptied (a new measurement starts).
     virtual void ClearValues() {}
@@ -24,12 +27,28 @@ public:
     // The data file; false when the record could not be written.
     virtual bool AppendRecord(const QString& info) { Q_UNUSED(info); return true; }
     virtual bool RewriteLastRecord(int logCount, const QString& info) { Q_UNUSED(logCount); Q_UNUSED(info); return true; }
+};
+
+class StatusViews {
+public:
+    enum Panel { PanelSettings = 1, PanelPollTime = 2, PanelLogTime = 3, PanelLogCounter = 4, PanelMessages = 5 };
+
+    virtual ~StatusViews() = default;
 
     virtual void SetPanelText(int panel, const QString& text) { Q_UNUSED(panel); Q_UNUSED(text); }
     virtual void UpdateTitle() {}        // the main window's caption
     virtual void RefreshIndications() {} // menus, toolbar and panels after a mode change
     virtual void RetileWindows() {}
     virtual void TerminalAppend(const QString& text, ColorValue color) { Q_UNUSED(text); Q_UNUSED(color); }
+    // Transfer: the terminal shown, emptied and captioned with the capture file.
+    virtual void ShowTerminalForTransfer(const QString& fileName) { Q_UNUSED(fileName); }
+};
+
+class UserPrompts {
+public:
+    enum Answer { Retry, Cancel };
+
+    virtual ~UserPrompts() = default;
 
     // Messages (exclamation icon, OK), and the port-lost question.
     virtual void ShowWarning(const QString& title, const QString& text) { Q_UNUSED(title); Q_UNUSED(text); }
@@ -50,11 +69,11 @@ public:
     }
     virtual void ScanFinished() {}
 
-    // Receive: the New command before the logger's records arrive; false
-    // when the user cancelled it.
+    // Receive: the New command (a new data file's name asked) before the
+    // logger's records arrive; false when the user cancelled it.
     virtual bool StartNewDataFile() { return true; }
-    // Transfer: the text file to capture into ("" when cancelled), and the
-    // terminal shown, emptied and captioned with that file.
+    // Transfer: the text file to capture into ("" when cancelled).
     virtual QString AskTransferFileName() { return QString(); }
-    virtual void ShowTerminalForTransfer(const QString& fileName) { Q_UNUSED(fileName); }
 };
+
+class CommViews : public RecordViews, public StatusViews, public UserPrompts {};

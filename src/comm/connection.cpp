@@ -66,7 +66,14 @@ void Connection::RunAfterCycle(std::function<void()> action)
 }
 
 Connection::Connection(AppState& state, LanguageTable& language, SerialPortService& port, CommViews& views, QObject* parent)
-    : QObject(parent), s_(state), lang_(language), port_(port), views_(views), reader_(port),
+    : Connection(state, language, port, views, views, views, parent)
+{
+}
+
+Connection::Connection(AppState& state, LanguageTable& language, SerialPortService& port, RecordViews& record,
+                       StatusViews& status, UserPrompts& prompts, QObject* parent)
+    : QObject(parent), s_(state), lang_(language), port_(port), record_(record), status_(status), prompts_(prompts),
+      reader_(port),
       ctx_(state, language, reader_, *this)
 {
     portPresent = PortPresent;
@@ -81,12 +88,12 @@ Connection::Connection(AppState& state, LanguageTable& language, SerialPortServi
     TimerPollingtest.start();
     TimerComm.start();
 
-    reader_.onReceived = [this](const QString& text) { views_.TerminalAppend(text, s_.TerminalColorIn); };
-    reader_.onSent = [this](const QString& text) { views_.TerminalAppend(text, s_.TerminalColorOut); };
+    reader_.onReceived = [this](const QString& text) { status_.TerminalAppend(text, s_.TerminalColorIn); };
+    reader_.onSent = [this](const QString& text) { status_.TerminalAppend(text, s_.TerminalColorOut); };
     reader_.onPass = [this] {
         if (RetilePending) {
             RetilePending = false;
-            views_.RetileWindows();
+            status_.RetileWindows();
         }
     };
 }
@@ -113,7 +120,7 @@ QString Connection::ZoekSerielePoorten()
     const QStringList candidates = availablePorts();
     QStringList found;
     for (int i = 0; i < candidates.size(); ++i) {
-        if (!views_.ScanProgress(title + QStringLiteral(": Port ") + candidates[i], i + 1, int(candidates.size()))) {
+        if (!prompts_.ScanProgress(title + QStringLiteral(": Port ") + candidates[i], i + 1, int(candidates.size()))) {
             s_.ProgressCancel = true;
             break;
         }
@@ -124,7 +131,7 @@ QString Connection::ZoekSerielePoorten()
         port_.Close();
         found << candidates[i];
     }
-    views_.ScanFinished();
+    prompts_.ScanFinished();
     return found.join(QStringLiteral(", "));
 }
 
@@ -134,9 +141,9 @@ void Connection::initCommPoort()
     s_.LogActive = false;
     InstellenCommPoort();
     if (actionResult_ != ResultFailed)
-        views_.SetPanelText(CommViews::PanelMessages, lang_[kIdle]);
+        status_.SetPanelText(StatusViews::PanelMessages, lang_[kIdle]);
     else
-        views_.SetPanelText(CommViews::PanelSettings, CheckPortText());
+        status_.SetPanelText(StatusViews::PanelSettings, CheckPortText());
 }
 
 void Connection::InstellenCommPoort()
@@ -145,12 +152,12 @@ void Connection::InstellenCommPoort()
         s_.SerialPort = s_.StartPort;
     const QString title = lang_[kSerialPort] + QStringLiteral(": ") + s_.SerialPort;
     if (port_.IsOpen()) {
-        views_.ShowWarning(title, lang_[kPortInUse]);
+        prompts_.ShowWarning(title, lang_[kPortInUse]);
         actionResult_ = ResultFailed;
         return;
     }
     if (PortNumber(s_.SerialPort) > kMaxPortNumber) {
-        views_.ShowWarning(title, lang_[kPortAbove255]);
+        prompts_.ShowWarning(title, lang_[kPortAbove255]);
         actionResult_ = ResultFailed;
         return;
     }
@@ -185,12 +192,12 @@ void Connection::FoutmeldingOpenPoort()
 {
     TimerOpvragen.stop();
     s_.LogActive = s_.Connected = s_.LogNext = false;
-    views_.SetPanelText(CommViews::PanelSettings, CheckPortText());
+    status_.SetPanelText(StatusViews::PanelSettings, CheckPortText());
     QString text = lang_[kErrorOpening] + s_.SerialPort + QStringLiteral("' !");
     const QString reason = port_.ErrorText();
     if (!reason.isEmpty() && reason != QLatin1String("Unknown error"))
         text += QStringLiteral("\r\n\r\n") + reason; // e.g. no permission to use the device
-    views_.ShowWarning(PortTitle(), text);
+    prompts_.ShowWarning(PortTitle(), text);
     PlaatsAanduidingenCOM();
 }
 
@@ -199,8 +206,8 @@ void Connection::FoutmeldingCommPoort()
     TimerOpvragen.stop();
     s_.LogActive = s_.Connected = s_.LogNext = false;
     StopVerbinding();
-    views_.SetPanelText(CommViews::PanelSettings, CheckPortText());
-    views_.ShowWarning(PortTitle(), lang_[kCommError]);
+    status_.SetPanelText(StatusViews::PanelSettings, CheckPortText());
+    prompts_.ShowWarning(PortTitle(), lang_[kCommError]);
     Q_EMIT ConnectionLost();
 }
 
@@ -232,10 +239,10 @@ void Connection::OnPortError(int event)
 bool Connection::RecoverLostPort()
 {
     for (;;) {
-        const CommViews::Answer answer = views_.AskRetryCancel(s_.SerialPort, lang_[kCommError]);
+        const UserPrompts::Answer answer = prompts_.AskRetryCancel(s_.SerialPort, lang_[kCommError]);
         port_.Close();
         QCoreApplication::processEvents();
-        if (answer == CommViews::Retry) {
+        if (answer == UserPrompts::Retry) {
             if (!portPresent(s_.SerialPort))
                 continue;
             portGonePending_ = false;
@@ -270,7 +277,7 @@ void Connection::SendPoll()
         portGonePending_ = true;
     ++s_.PollRetries;
     if (s_.EchoCommands)
-        views_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
+        status_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
 }
 
 void Connection::TimerOpvragen_Timer()
@@ -340,7 +347,7 @@ void Connection::TimerPollingtest_Timer()
             port_.Write(s_.PollCommand.toLatin1());
             ++s_.PollRetries;
             if (s_.EchoCommands)
-                views_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
+                status_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
             reader_.WachtenLedigenOutputBuffer();
         }
     }
@@ -369,55 +376,55 @@ void Connection::PlaatsVerbindingsTijd()
 {
     if (!s_.Connected)
         return;
-    views_.SetPanelText(CommViews::PanelPollTime, s_.PollValues ? FormatSecondsAsTime(s_.PollCountdown, s_.TimeSeparator)
+    status_.SetPanelText(StatusViews::PanelPollTime, s_.PollValues ? FormatSecondsAsTime(s_.PollCountdown, s_.TimeSeparator)
                                                                 : lang_[kWaitingForData]);
     if (s_.LogActive) {
         const double left = (s_.LogStartTime - NowDays()) * kSecondsPerDay + s_.LogInterval;
-        views_.SetPanelText(CommViews::PanelLogTime, FormatSecondsAsTime(qint64(std::ceil(left - 1e-6)), s_.TimeSeparator));
+        status_.SetPanelText(StatusViews::PanelLogTime, FormatSecondsAsTime(qint64(std::ceil(left - 1e-6)), s_.TimeSeparator));
     }
 }
 
 void Connection::PropagateReading(bool replace)
 {
-    views_.UpdateTitle();
+    status_.UpdateTitle();
     for (int ch = 1; ch <= s_.ChannelCount && ch <= kMaxChannels; ++ch) {
         if (s_.ChannelInUse(ch) && s_.Channel(ch).Value && s_.Readings[ch].HasValue)
-            views_.ShowValue(ch);
+            record_.ShowValue(ch);
     }
-    views_.UpdateGraphs(s_.LogCount, true);
+    record_.UpdateGraphs(s_.LogCount, true);
     if (!s_.LogNext && !s_.ReceiveMode)
         return;
     if (!replace) {
-        views_.AppendTableRow(s_.CurrentInfo);
-        views_.AppendRecord(s_.CurrentInfo);
+        record_.AppendTableRow(s_.CurrentInfo);
+        record_.AppendRecord(s_.CurrentInfo);
     } else {
-        views_.ReplaceLastTableRow(s_.CurrentInfo);
-        views_.RewriteLastRecord(s_.LogCount, s_.CurrentInfo);
+        record_.ReplaceLastTableRow(s_.CurrentInfo);
+        record_.RewriteLastRecord(s_.LogCount, s_.CurrentInfo);
     }
-    views_.UpdateGraphs(s_.LogCount, false);
+    record_.UpdateGraphs(s_.LogCount, false);
     s_.LogNext = false;
-    views_.SetPanelText(CommViews::PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));
+    status_.SetPanelText(StatusViews::PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));
     if (s_.LimitToPoints && s_.LogCount >= s_.Points) {
         s_.LogActive = false;
         PlaatsAanduidingenCOM();
     }
 }
 
-void Connection::ShowStatus(const QString& text) { views_.SetPanelText(CommViews::PanelMessages, text); }
+void Connection::ShowStatus(const QString& text) { status_.SetPanelText(StatusViews::PanelMessages, text); }
 
-void Connection::ShowWarning(const QString& title, const QString& text) { views_.ShowWarning(title, text); }
+void Connection::ShowWarning(const QString& title, const QString& text) { prompts_.ShowWarning(title, text); }
 
 // In the colour of sent text: the program's own words, not the meter's.
 void Connection::TerminalNote(const QString& text)
 {
-    views_.TerminalAppend(text + QStringLiteral("\r\n"), s_.TerminalColorOut);
+    status_.TerminalAppend(text + QStringLiteral("\r\n"), s_.TerminalColorOut);
 }
 
 // ---------------------------------------------------------------- measure and logging
 
 void Connection::ShowLastAction(const QString& text)
 {
-    views_.SetPanelText(CommViews::PanelMessages,
+    status_.SetPanelText(StatusViews::PanelMessages,
                         text.isEmpty() ? lang_[kIdle] : lang_[kLastAction] + WithoutAmpersand(text));
 }
 
@@ -431,7 +438,7 @@ void Connection::mnuDataMeasure_Click()
         const double now = NowDays();
         for (int ch = 1; ch <= s_.ChannelCount && ch <= kMaxChannels; ++ch)
             ClearReading(s_.Readings[ch], now);
-        views_.ClearValues();
+        record_.ClearValues();
     } else {
         s_.Connected = s_.ReceiveMode = s_.TransferMode = false;
         PlaatsAanduidingenCOM();
@@ -487,7 +494,7 @@ void Connection::StartStopVerbinding()
                     s_.Channel(2).Use = true;
                     s_.Channel(2).Value = true;
                 }
-                views_.RetileWindows();
+                status_.RetileWindows();
                 TimerOpvragen.start();
             }
         }
@@ -498,7 +505,7 @@ void Connection::StartStopVerbinding()
 void Connection::ApplyChannelFlags()
 {
     ApplyJ70Channels(s_, ChannelPresent);
-    views_.RetileWindows();
+    status_.RetileWindows();
 }
 
 void Connection::StopVerbinding()
@@ -542,8 +549,8 @@ void Connection::ToevoegenStop()
     s_.CurrentInfo = lang_[kStop];
     s_.Readings[1].ReadingTime = stop;
     ++s_.LogCount;
-    views_.AppendTableRow(s_.CurrentInfo);
-    views_.AppendRecord(QStringLiteral("Stop"));
+    record_.AppendTableRow(s_.CurrentInfo);
+    record_.AppendRecord(QStringLiteral("Stop"));
 }
 
 void Connection::PlaatsAanduidingenCOM()
@@ -551,8 +558,8 @@ void Connection::PlaatsAanduidingenCOM()
     TimerOpvragen.stop();
     if (!s_.StartPort.isEmpty())
         s_.SerialPort = s_.StartPort;
-    views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
-    views_.RefreshIndications();
+    status_.SetPanelText(StatusViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    status_.RefreshIndications();
     if (s_.Connected && !InCycle())
         TimerOpvragen.start();
 }
@@ -567,7 +574,7 @@ void Connection::mnuDataReceive_Click()
         PlaatsAanduidingenCOM();
         return;
     }
-    if (!views_.StartNewDataFile())
+    if (!prompts_.StartNewDataFile())
         return;
     // A port given up earlier (Cancel after it vanished) is a fresh start
     // now: left set, the port would never be closed again.
@@ -584,8 +591,8 @@ void Connection::mnuDataReceive_Click()
     }
     port_.ClearBuffers();
     TimerOpvragen.stop();
-    views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
-    views_.SetPanelText(CommViews::PanelMessages, lang_[kReceiveOn]);
+    status_.SetPanelText(StatusViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    status_.SetPanelText(StatusViews::PanelMessages, lang_[kReceiveOn]);
     ctx_.buffers.Clear();
     BusyScope busy(*this);
     while (s_.ReceiveMode) {
@@ -620,19 +627,19 @@ void Connection::mnuDataTransfer_Click()
         PlaatsAanduidingenCOM();
         return;
     }
-    const QString fileName = views_.AskTransferFileName();
+    const QString fileName = prompts_.AskTransferFileName();
     if (fileName.isEmpty())
         return;
     auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
-        views_.ShowWarning(PortTitle(), lang_[kErrorOpeningFile] + fileName + QStringLiteral("' !\r\n\r\n") + file->errorString());
+        prompts_.ShowWarning(PortTitle(), lang_[kErrorOpeningFile] + fileName + QStringLiteral("' !\r\n\r\n") + file->errorString());
         return;
     }
     transferFile_ = std::move(file);
     s_.PortLost = false; // as for Receive
     s_.TransferMode = true;
     s_.TerminalVisible = true;
-    views_.ShowTerminalForTransfer(fileName);
+    status_.ShowTerminalForTransfer(fileName);
     PlaatsAanduidingenCOM();
     InstellenCommPoort();
     if (actionResult_ != ResultFailed)
@@ -645,10 +652,10 @@ void Connection::mnuDataTransfer_Click()
     }
     port_.ClearBuffers();
     TimerOpvragen.stop();
-    views_.SetPanelText(CommViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
-    views_.SetPanelText(CommViews::PanelMessages, lang_[kTransferOn]);
-    for (int panel : {CommViews::PanelLogTime, CommViews::PanelPollTime, CommViews::PanelLogCounter})
-        views_.SetPanelText(panel, QString());
+    status_.SetPanelText(StatusViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
+    status_.SetPanelText(StatusViews::PanelMessages, lang_[kTransferOn]);
+    for (int panel : {StatusViews::PanelLogTime, StatusViews::PanelPollTime, StatusViews::PanelLogCounter})
+        status_.SetPanelText(panel, QString());
     QFile* out = transferFile_.get();
     BusyScope busy(*this);
     while (s_.TransferMode && port_.IsOpen()) {
@@ -662,7 +669,7 @@ void Connection::mnuDataTransfer_Click()
             break;
         const QByteArray bytes = piece.toLatin1();
         if (out->write(bytes) != bytes.size() || !out->flush()) {
-            views_.ShowWarning(PortTitle(), lang_[kErrorOpeningFile] + out->fileName() + QStringLiteral("' !\r\n\r\n") + out->errorString());
+            prompts_.ShowWarning(PortTitle(), lang_[kErrorOpeningFile] + out->fileName() + QStringLiteral("' !\r\n\r\n") + out->errorString());
             mnuDataTransfer_Click();
             return;
         }

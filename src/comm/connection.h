@@ -1,7 +1,8 @@
 #pragma once
 // The meter connection: the serial port and its failures, the poll cycle that
 // turns arriving text into recorded readings, and the Measure and logging
-// commands. Free of widgets: the windows are reached through CommViews, so the
+// commands. Free of widgets: the windows are reached through the RecordViews,
+// StatusViews and UserPrompts interfaces (comm/commviews.h), so the
 // same connection runs under the main window and in the command line.
 
 #include "comm/seriallinereader.h"
@@ -18,12 +19,18 @@ struct AppState;
 class LanguageTable;
 class SerialPortService;
 class CommViews;
+class RecordViews;
+class StatusViews;
+class UserPrompts;
 
 class Connection : public QObject, public ReadingSink {
     Q_OBJECT
 public:
     enum Result : qint16 { ResultNone = 0, ResultOk = 1, ResultFailed = 2 };
 
+    Connection(AppState& state, LanguageTable& language, SerialPortService& port, RecordViews& record,
+               StatusViews& status, UserPrompts& prompts, QObject* parent = nullptr);
+    // One object serving all three sides.
     Connection(AppState& state, LanguageTable& language, SerialPortService& port, CommViews& views,
                QObject* parent = nullptr);
     ~Connection() override;
@@ -109,7 +116,9 @@ private:
     AppState& s_;
     LanguageTable& lang_;
     SerialPortService& port_;
-    CommViews& views_;
+    RecordViews& record_;
+    StatusViews& status_;
+    UserPrompts& prompts_;
     SerialLineReader reader_;
     ParserContext ctx_;
     qint16 actionResult_ = ResultNone;

@@ -11,6 +11,7 @@
 #include "views/tablewindow.h"
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
+#include "views/windowrecorder.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -60,15 +61,9 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     setObjectName(QStringLiteral("mdiVAM"));
     port_ = port ? port : CreateQtSerialPort();
     port_->setParent(this);
-    conn_ = new Connection(s_, lang_, *port_, *this, this);
-
     table_ = std::make_unique<LogTable>();
     layout_ = std::make_unique<ConfigLayout>();
     dataFile_ = std::make_unique<DataFile>(s_, lang_);
-    recordFlush_ = new QTimer(this);
-    recordFlush_->setSingleShot(true);
-    recordFlush_->setInterval(100);
-    connect(recordFlush_, &QTimer::timeout, this, [this] { ShowReport(dataFile_->RetryPending()); });
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -89,6 +84,9 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     });
     connect(tableWin_, &TableWindow::StatusText, this, [this](const QString& t) { SetPanelText(PanelMessages, t); });
     tableWin_->StelTabelIn();
+    recorder_ = new WindowRecorder(s_, *tableWin_, *dataFile_, *table_, [this](int ch) { return Value(ch); },
+                                   [this](const DataFileReport& r) { return ShowReport(r); }, this);
+    conn_ = new Connection(s_, lang_, *port_, *recorder_, *this, *this, this);
 
     terminalWin_ = new TerminalWindow(s_, lang_);
     terminalSub_ = mdi_->addSubWindow(terminalWin_);
@@ -464,40 +462,7 @@ void MainWindow::RefreshIndications()
             v->SetColors();
 }
 
-void MainWindow::ClearValues()
-{
-    for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
-        if (ValueWindow* v = Value(ch))
-            v->WissenWaarden();
-}
-
-void MainWindow::ShowValue(int channel)
-{
-    if (ValueWindow* v = Value(channel))
-        v->OpvullenMeting();
-}
-
-void MainWindow::AppendTableRow(const QString& info) { tableWin_->VulTabelAan(info); }
-
-void MainWindow::ReplaceLastTableRow(const QString& info) { tableWin_->VernieuwLaatsteTabellijn(info); }
-
-bool MainWindow::AppendRecord(const QString& info)
-{
-    // A logger print arrives at thousands of records a second: its records
-    // are written a block at a time, at most a tenth of a second later,
-    // instead of opening the file once per record. Measured readings, seconds
-    // apart, are written at once.
-    dataFile_->holdAppends = s_.ReceiveMode;
-    const bool ok = ShowReport(dataFile_->AppendRecord(info));
-    if (s_.ReceiveMode && !recordFlush_->isActive())
-        recordFlush_->start();
-    return ok;
-}
-
-bool MainWindow::RewriteLastRecord(int logCount, const QString& info)
-{
-    return ShowReport(dataFile_->RewriteLastRecord(*table_, logCount, info));
-}
+RecordViews& MainWindow::Recorder() { return *recorder_; }
 
 bool MainWindow::ShowReport(const DataFileReport& r)
 {

@@ -33,9 +33,10 @@ struct StartupEnvironment;
 class TerminalWindow;
 class LogTable;
 class DataFile;
+class WindowRecorder;
 struct DataFileReport;
 
-class MainWindow : public QMainWindow, public CommViews {
+class MainWindow : public QMainWindow, public StatusViews, public UserPrompts {
     Q_OBJECT
 public:
     static constexpr int kPanelCount = 5;
@@ -94,13 +95,10 @@ public:
     void OpenDataFileCommand();
     void SaveDataFileAsCommand();
 
-    // ---- CommViews
-    void ClearValues() override;
-    void ShowValue(int channel) override;
-    void AppendTableRow(const QString& info) override;
-    void ReplaceLastTableRow(const QString& info) override;
-    bool AppendRecord(const QString& info) override;
-    bool RewriteLastRecord(int logCount, const QString& info) override;
+    // Where the connection records readings.
+    RecordViews& Recorder();
+
+    // ---- StatusViews, UserPrompts
     void TerminalAppend(const QString& text, ColorValue color) override;
     bool StartNewDataFile() override;
     QString AskTransferFileName() override;
@@ -164,7 +162,7 @@ private:
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
     std::unique_ptr<DataFile> dataFile_;
-    QTimer* recordFlush_ = nullptr; // writes the records a Receive held back
+    WindowRecorder* recorder_ = nullptr;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;
     QPointer<QMdiSubWindow> terminalSub_;

@@ -157,7 +157,7 @@ TEST(StartupUi, ReadingTheSameConfigurationAgainEmptiesTheTable)
         st.state.LogCount = n;
         st.state.Readings[1].ValueText = QString::number(n);
         st.state.Readings[1].HasValue = true;
-        w.AppendTableRow(QString());
+        w.Recorder().AppendTableRow(QString());
     }
     ASSERT_EQ(w.Table()->Table().Count(), 3);
     w.StartupPass(); // Read settings of the same file
@@ -177,8 +177,8 @@ void LogRecords(MainWindow& w, AppState& s, const QString& folder, int n)
         s.Readings[1].ValueText = QStringLiteral("7.0") + QString::number(i);
         s.Readings[1].UnitText = QStringLiteral("pH");
         s.Readings[1].HasValue = true;
-        w.AppendTableRow(QString());
-        w.AppendRecord(QString());
+        w.Recorder().AppendTableRow(QString());
+        w.Recorder().AppendRecord(QString());
     }
 }
 int RecordLines(const QString& path)

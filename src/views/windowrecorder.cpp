@@ -1,0 +1,52 @@
+#include "views/windowrecorder.h"
+
+#include "core/appstate.h"
+#include "core/datafile.h"
+#include "views/tablewindow.h"
+#include "views/valuewindow.h"
+
+#include <QTimer>
+
+WindowRecorder::WindowRecorder(AppState& state, TableWindow& table, DataFile& dataFile, LogTable& rows,
+                               std::function<ValueWindow*(int)> valueWindow,
+                               std::function<bool(const DataFileReport&)> report, QObject* parent)
+    : QObject(parent), s_(state), table_(table), dataFile_(dataFile), rows_(rows), valueWindow_(std::move(valueWindow)),
+      report_(std::move(report))
+{
+    flush_ = new QTimer(this);
+    flush_->setSingleShot(true);
+    flush_->setInterval(100);
+    connect(flush_, &QTimer::timeout, this, [this] { report_(dataFile_.RetryPending()); });
+}
+
+void WindowRecorder::ClearValues()
+{
+    for (int ch = 1; ch <= s_.ChannelCount; ++ch)
+        if (ValueWindow* v = valueWindow_(ch))
+            v->WissenWaarden();
+}
+
+void WindowRecorder::ShowValue(int channel)
+{
+    if (ValueWindow* v = valueWindow_(channel))
+        v->OpvullenMeting();
+}
+
+void WindowRecorder::AppendTableRow(const QString& info) { table_.VulTabelAan(info); }
+
+void WindowRecorder::ReplaceLastTableRow(const QString& info) { table_.VernieuwLaatsteTabellijn(info); }
+
+bool WindowRecorder::AppendRecord(const QString& info)
+{
+    // Measured readings, seconds apart, are written at once.
+    dataFile_.holdAppends = s_.ReceiveMode;
+    const bool ok = report_(dataFile_.AppendRecord(info));
+    if (s_.ReceiveMode && !flush_->isActive())
+        flush_->start();
+    return ok;
+}
+
+bool WindowRecorder::RewriteLastRecord(int logCount, const QString& info)
+{
+    return report_(dataFile_.RewriteLastRecord(rows_, logCount, info));
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Where a completed reading is recorded in the program: the channel's value
+// window, the table and the data file (graphs arrive here too). A logger
+// print during Receive brings thousands of records a second: those are held
+// and written a block at a time, at most a tenth of a second later.
+
+#include "comm/commviews.h"
+
+#include <QObject>
+#include <functional>
+
+class QTimer;
+struct AppState;
+struct DataFileReport;
+class DataFile;
+class LogTable;
+class TableWindow;
+class ValueWindow;
+
+class WindowRecorder : public QObject, public RecordViews {
+    Q_OBJECT
+public:
+    // `valueWindow` finds a channel's value window (null when it has none);
+    // `report` shows what a data-file operation reported and returns its ok flag.
+    WindowRecorder(AppState& state, TableWindow& table, DataFile& dataFile, LogTable& rows,
+                   std::function<ValueWindow*(int)> valueWindow, std::function<bool(const DataFileReport&)> report,
+                   QObject* parent = nullptr);
+
+    void ClearValues() override;
+    void ShowValue(int channel) override;
+    void AppendTableRow(const QString& info) override;
+    void ReplaceLastTableRow(const QString& info) override;
+    bool AppendRecord(const QString& info) override;
+    bool RewriteLastRecord(int logCount, const QString& info) override;
+
+private:
+    AppState& s_;
+    TableWindow& table_;
+    DataFile& dataFile_;
+    LogTable& rows_;
+    std::function<ValueWindow*(int)> valueWindow_;
+    std::function<bool(const DataFileReport&)> report_;
+    QTimer* flush_ = nullptr; // writes the records a Receive held back
+};
