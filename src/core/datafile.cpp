@@ -263,7 +263,7 @@ DataFileReport DataFile::AppendRecord(const QString& info)
 
 DataFileReport DataFile::RewriteLastRecord(const LogTable& table, int logNumber, const QString& info)
 {
-    return RewriteLastRecord(table.Time(logNumber - 1), info);
+    return RewriteLastRecord(table.Time(table.RowOfNumber(logNumber)), info);
 }
 
 DataFileReport DataFile::RewriteLastRecord(double rowTime, const QString& info)

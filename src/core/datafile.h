@@ -98,10 +98,10 @@ public:
     // Appends the current reading as a record to the day's data file, with a
     // header line first when the file is empty or LogCount is 1.
     DataFileReport AppendRecord(const QString& info);
-    // Replaces the record of table row `logNumber` (found by its time to the
-    // second) by the current reading. A ".copy" left by a datalog transfer is
-    // put back first. When no record matches, the new one is appended, so the
-    // reading is never lost from the file.
+    // Replaces the record of the table row numbered `logNumber` (found by its
+    // time to the second) by the current reading. A ".copy" left by a datalog
+    // transfer is put back first. When no record matches, the new one is
+    // appended, so the reading is never lost from the file.
     DataFileReport RewriteLastRecord(const LogTable& table, int logNumber, const QString& info);
     DataFileReport RewriteLastRecord(double rowTime, const QString& info);
     // Sets the info text of the records with these times (each time matches

@@ -63,6 +63,7 @@ void LogTable::SetLayout(const QString& deviceName, int loggedChannels)
         rows_.clear();
         cells_.clear();
         text_.clear();
+        lastNumber_ = 0;
     }
     lastUnit_.assign(size_t(channels_) + 1, QByteArray());
     lastUnitId_.assign(size_t(channels_) + 1, 0);
@@ -103,6 +104,7 @@ void LogTable::Clear()
     rows_.shrink_to_fit();
     cells_.clear();
     cells_.shrink_to_fit();
+    lastNumber_ = 0;
     text_ = QString();
     pool_.resize(1);
     poolIndex_.clear();
@@ -170,21 +172,36 @@ QString LogTable::Text(quint32 offset, quint16 length) const
     return length == 0 ? QString() : text_.mid(offset, length);
 }
 
-void LogTable::GrowTo(int rows)
+void LogTable::AppendNumbered(int count)
 {
-    const int old = Count();
-    if (rows <= old)
-        return;
-    rows_.resize(size_t(rows));
-    cells_.resize(size_t(rows) * size_t(channels_));
-    for (int r = old; r < rows; ++r)
-        rows_[size_t(r)].number = quint32(r + 1);
+    const size_t old = rows_.size();
+    rows_.resize(old + size_t(count));
+    cells_.resize(rows_.size() * size_t(channels_));
+    for (size_t r = old; r < rows_.size(); ++r)
+        rows_[r].number = quint32(++lastNumber_);
+}
+
+int LogTable::RowOfNumber(int number) const
+{
+    if (number < 1 || number > lastNumber_ || rows_.empty())
+        return -1;
+    // Logging writes the last row; look there before searching.
+    if (rows_.back().number == quint32(number))
+        return Count() - 1;
+    const int row = FirstRowFrom(number);
+    return row < Count() && rows_[size_t(row)].number == quint32(number) ? row : -1;
+}
+
+int LogTable::FirstRowFrom(int number) const
+{
+    const auto it = std::lower_bound(rows_.begin(), rows_.end(), quint32(number),
+                                     [](const Row& r, quint32 n) { return r.number < n; });
+    return int(it - rows_.begin());
 }
 
 void LogTable::WriteRow(int row, const AppState& s, const QString& info)
 {
     Row& r = rows_[size_t(row)];
-    r.number = quint32(row + 1);
     r.time = s.Readings[1].ReadingTime;
     r.flags |= RowHasTime;
     for (int c = 1; c <= channels_; ++c) {
@@ -213,17 +230,32 @@ void LogTable::VulTabelAan(const AppState& s, const QString& info)
     if (n < 1)
         return;
     const int old = Count();
-    if (n > old) {
-        // The old trailing row becomes a reading row; rows old+1 .. n are new.
-        beginInsertRows({}, old + 1, n);
-        GrowTo(n);
-        WriteRow(n - 1, s, info);
+    if (n > lastNumber_) {
+        // The old trailing row becomes a reading row; the rows after it,
+        // numbered up to n, are new.
+        const int added = n - lastNumber_;
+        beginInsertRows({}, old + 1, old + added);
+        AppendNumbered(added);
+        WriteRow(old + added - 1, s, info);
         endInsertRows();
-        RowsChanged(old, n - 1);
-    } else {
-        WriteRow(n - 1, s, info);
-        RowsChanged(n - 1, n - 1);
+        RowsChanged(old, old + added - 1);
+        return;
     }
+    int row = RowOfNumber(n);
+    if (row < 0) {
+        // Its row was deleted: the reading gets it back in number order.
+        row = FirstRowFrom(n);
+        beginInsertRows({}, row, row);
+        Row fresh;
+        fresh.number = quint32(n);
+        rows_.insert(rows_.begin() + row, fresh);
+        cells_.insert(cells_.begin() + std::ptrdiff_t(row) * channels_, size_t(channels_), Cell());
+        WriteRow(row, s, info);
+        endInsertRows();
+        return;
+    }
+    WriteRow(row, s, info);
+    RowsChanged(row, row);
 }
 
 void LogTable::VernieuwLaatsteTabellijn(const AppState& s, const QString& info) { VulTabelAan(s, info); }
@@ -241,11 +273,52 @@ void LogTable::RemoveRows(int first, int count)
     endRemoveRows();
 }
 
+void LogTable::RemoveRows(const std::vector<int>& rows)
+{
+    if (rows.empty())
+        return;
+    if (rows.back() - rows.front() + 1 == int(rows.size())) {
+        RemoveRows(rows.front(), int(rows.size()));
+        return;
+    }
+    // Scattered rows: one pass that keeps the others in order, instead of
+    // one erase per run.
+    beginResetModel();
+    size_t kept = 0, next = 0;
+    while (next < rows.size() && rows[next] < 0)
+        ++next;
+    const size_t stride = size_t(channels_);
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        if (next < rows.size() && rows[next] == int(r)) {
+            ++next;
+            continue;
+        }
+        if (kept != r) {
+            rows_[kept] = rows_[r];
+            std::copy_n(cells_.begin() + std::ptrdiff_t(r * stride), stride, cells_.begin() + std::ptrdiff_t(kept * stride));
+        }
+        ++kept;
+    }
+    rows_.resize(kept);
+    cells_.resize(kept * stride);
+    endResetModel();
+}
+
+void LogTable::Renumber()
+{
+    for (size_t r = 0; r < rows_.size(); ++r)
+        rows_[r].number = quint32(r + 1);
+    lastNumber_ = Count();
+    // The trailing row's number changes too.
+    Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, 0));
+    Q_EMIT headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
 int LogTable::Number(int row) const
 {
     if (row >= 0 && row < Count())
         return int(rows_[size_t(row)].number);
-    return row >= 0 ? Count() + 1 : 0;
+    return row >= 0 ? lastNumber_ + 1 : 0;
 }
 
 bool LogTable::HasTime(int row) const
@@ -428,7 +501,7 @@ void LogTable::AppendBulk(double time, bool hasTime, const RawCell* cells, QByte
 {
     Row row;
     row.time = time;
-    row.number = quint32(rows_.size() + 1);
+    row.number = quint32(++lastNumber_);
     row.flags = hasTime ? RowHasTime : 0;
     row.info = InternLatin1(info.trimmed());
     rows_.push_back(row);

@@ -7,7 +7,11 @@
 // Grid columns: 0 number, 1 date, 2 time, then per logged channel its value
 // and unit (and for the J70xx family its temperature and temperature unit),
 // then the info text. After the reading rows comes one empty row numbered
-// Count() + 1, where the next reading goes.
+// LastNumber() + 1, where the next reading goes.
+//
+// A row's number is its log number. Rows are kept in ascending number order;
+// deleting rows leaves gaps in the numbering (the others keep their numbers)
+// until Renumber closes them.
 
 #include "core/colors.h"
 #include "core/recordformat.h"
@@ -46,17 +50,28 @@ public:
     void LoadCaptions(const LanguageTable& lang);
     void SetColors(ColorValue foreground, ColorValue background, ColorValue special);
 
-    // ---- Rows (row = log number - 1)
+    // ---- Rows (in ascending log number; the row of a number is RowOfNumber)
     int Count() const { return int(rows_.size()); }
+    // The highest log number the table was given since it was emptied or
+    // renumbered; the trailing empty row shows the next one.
+    int LastNumber() const { return lastNumber_; }
+    // The row holding log number `number`, -1 when there is none.
+    int RowOfNumber(int number) const;
     void Clear(); // InitieerTabel
-    // Row LogCount := the current reading and `info` (trimmed); rows up to it
-    // are added as needed. Channels that are not in use or carry no value
+    // The row numbered LogCount := the current reading and `info` (trimmed).
+    // Numbers past LastNumber() are appended, with empty numbered rows for
+    // the numbers skipped; a number below it whose row was deleted gets its
+    // row back in its place. Channels that are not in use or carry no value
     // leave their cells as they were. Nothing happens while LogCount < 1.
     void VulTabelAan(const AppState& s, const QString& info);
     // The same cells written into the existing row LogCount (added when missing).
     void VernieuwLaatsteTabellijn(const AppState& s, const QString& info);
-    // Deletes rows; the others keep their numbers.
+    // Deletes rows; the others keep their numbers and LastNumber() stays.
     void RemoveRows(int first, int count);
+    // The same for a set of rows (ascending, without repeats) in one pass.
+    void RemoveRows(const std::vector<int>& rows);
+    // Numbers the rows 1..Count() in their order; LastNumber() := Count().
+    void Renumber();
     void Reserve(int rows);
 
     int Number(int row) const;
@@ -130,7 +145,8 @@ private:
     quint32 AddLatin1(QByteArrayView bytes, quint16& length);
     QString Text(quint32 offset, quint16 length) const;
     void WriteRow(int row, const AppState& s, const QString& info);
-    void GrowTo(int rows);
+    void AppendNumbered(int count);
+    int FirstRowFrom(int number) const; // the first row numbered `number` or more
     void RowsChanged(int first, int last);
     ColorValue Foreground(int row, int column) const;
 
@@ -143,6 +159,7 @@ private:
 
     std::vector<Row> rows_;
     std::vector<Cell> cells_;     // rows_.size() * channels_
+    int lastNumber_ = 0;
     QString text_;                // value and temperature texts
     std::vector<QString> pool_;   // interned unit and info texts; 0 = ""
     QHash<QString, quint32> poolIndex_;

@@ -189,6 +189,8 @@ void TableWindow::InitieerTabel()
 
 void TableWindow::ScrollToRow(int row)
 {
+    if (row < 0)
+        return;
     const QModelIndex i = proxy_->index(row, 0);
     view_->selectionModel()->setCurrentIndex(i, QItemSelectionModel::NoUpdate);
     if (isVisible())
@@ -198,15 +200,13 @@ void TableWindow::ScrollToRow(int row)
 void TableWindow::VulTabelAan(const QString& info)
 {
     table_.VulTabelAan(s_, info);
-    if (s_.LogCount >= 1)
-        ScrollToRow(s_.LogCount - 1);
+    ScrollToRow(table_.RowOfNumber(s_.LogCount));
 }
 
 void TableWindow::VernieuwLaatsteTabellijn(const QString& info)
 {
     table_.VernieuwLaatsteTabellijn(s_, info);
-    if (s_.LogCount >= 1)
-        ScrollToRow(s_.LogCount - 1);
+    ScrollToRow(table_.RowOfNumber(s_.LogCount));
 }
 
 // ---------------------------------------------------------------- selection

@@ -316,7 +316,10 @@ TEST_F(DataFileTest, RewriteLastRecordReplacesItSafely)
     const QByteArray before = ReadAll(state.LogFileName);
     WriteAll(state.LogFileName + ".old", "an older backup");
 
-    // The datalog transfer changes the last reading (same time) and rewrites it.
+    // The datalog transfer changes the last reading (same time) and rewrites
+    // it; the row is found by its number, also after an earlier row was
+    // deleted from the table.
+    table.RemoveRows(0, 1);
     state.Readings[2].ValueText = QStringLiteral("9.99");
     table.VernieuwLaatsteTabellijn(state, QStringLiteral("merged"));
     ASSERT_TRUE(file.RewriteLastRecord(table, 3, QStringLiteral("merged")).ok);

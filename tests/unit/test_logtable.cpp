@@ -234,3 +234,92 @@ TEST_F(LogTableTest, CsvForDataTools)
               "No,Time,CH1,CH1 unit,CH1 temperature,CH1 temperature unit,CH2,CH2 unit,CH2 temperature,CH2 temperature unit,Info\r\n"
               "1,2026-12-05T08:30:00,7.01,pH,25.0,\xC2\xB0" "C,OR.,mV,OR.,\xC2\xB0" "C,\"note, with comma\"\r\n");
 }
+
+// Deleted rows leave their numbers unused: the next reading continues after
+// the highest number, until Renumber closes the gaps.
+TEST_F(LogTableTest, DeleteKeepsNumbersAndRenumberClosesTheGaps)
+{
+    auto numbers = [&] {
+        std::vector<int> out;
+        for (int r = 0; r < table.Count(); ++r)
+            out.push_back(table.Number(r));
+        return out;
+    };
+    struct {
+        const char* what;
+        std::vector<int> deleted; // rows, ascending
+        std::vector<int> left;    // numbers afterwards
+    } cases[] = {
+        {"one in the middle", {1}, {1, 3, 4, 5}},
+        {"the last two", {3, 4}, {1, 2, 3}},
+        {"scattered", {0, 2, 4}, {2, 4}},
+        {"all", {0, 1, 2, 3, 4}, {}},
+        {"none", {}, {1, 2, 3, 4, 5}},
+    };
+    Use(QStringLiteral("A101"));
+    for (const auto& c : cases) {
+        table.Clear();
+        for (int n = 1; n <= 5; ++n) {
+            Reading(1, QString::number(n), QStringLiteral("mV"));
+            Log(n);
+        }
+        table.RemoveRows(c.deleted);
+        EXPECT_EQ(numbers(), c.left) << c.what;
+        EXPECT_EQ(table.rowCount(), int(c.left.size()) + 1) << c.what;
+        EXPECT_EQ(table.CellText(table.Count(), 0), QStringLiteral("6")) << c.what; // the trailing row
+        for (size_t i = 0; i < c.left.size(); ++i) {
+            EXPECT_EQ(table.Value(int(i), 1), QString::number(c.left[i])) << c.what; // values moved with their rows
+            EXPECT_EQ(table.RowOfNumber(c.left[i]), int(i)) << c.what;
+        }
+        for (int gone : c.deleted)
+            EXPECT_EQ(table.RowOfNumber(gone + 1), -1) << c.what;
+
+        // The next reading continues the numbering.
+        Reading(1, QStringLiteral("six"), QStringLiteral("mV"));
+        Log(6);
+        std::vector<int> expected = c.left;
+        expected.push_back(6);
+        EXPECT_EQ(numbers(), expected) << c.what;
+        EXPECT_EQ(table.Value(table.Count() - 1, 1), QStringLiteral("six")) << c.what;
+
+        table.Renumber();
+        const int k = int(expected.size());
+        EXPECT_EQ(table.LastNumber(), k) << c.what;
+        EXPECT_EQ(table.CellText(k - 1, 0), QString::number(k)) << c.what;
+        EXPECT_EQ(table.CellText(k, 0), QString::number(k + 1)) << c.what;
+        EXPECT_EQ(table.headerData(k, Qt::Vertical).toString(), QString::number(k + 1)) << c.what;
+        Log(k + 1);
+        EXPECT_EQ(table.Count(), k + 1) << c.what; // no empty rows for the old numbers
+        EXPECT_EQ(table.Number(k), k + 1) << c.what;
+    }
+}
+
+TEST_F(LogTableTest, ReadingForADeletedNumberGetsItsRowBack)
+{
+    Use(QStringLiteral("A101"));
+    for (int n = 1; n <= 4; ++n) {
+        Reading(1, QString::number(n), QStringLiteral("mV"));
+        Log(n);
+    }
+    table.RemoveRows({1, 3}); // numbers 2 and 4
+    struct {
+        int logNumber;
+        int row;
+        std::vector<int> numbers;
+    } cases[] = {
+        {3, 1, {1, 3}},    // an existing row is rewritten in place
+        {2, 1, {1, 2, 3}}, // a deleted one comes back between its neighbours
+        {4, 3, {1, 2, 3, 4}},
+    };
+    for (const auto& c : cases) {
+        Reading(1, QStringLiteral("again"), QStringLiteral("mV"));
+        state.LogCount = c.logNumber;
+        table.VernieuwLaatsteTabellijn(state, QString());
+        std::vector<int> numbers;
+        for (int r = 0; r < table.Count(); ++r)
+            numbers.push_back(table.Number(r));
+        EXPECT_EQ(numbers, c.numbers) << c.logNumber;
+        EXPECT_EQ(table.Value(c.row, 1), QStringLiteral("again")) << c.logNumber;
+        EXPECT_EQ(table.LastNumber(), 4);
+    }
+}
