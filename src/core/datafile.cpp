@@ -292,6 +292,20 @@ DataFileReport DataFile::RewriteInfoTexts(const std::vector<std::pair<double, QS
     return Submit(std::move(op));
 }
 
+DataFileReport DataFile::DeleteRecords(const std::vector<double>& times)
+{
+    if (times.empty())
+        return RetryPending();
+    Pending op;
+    op.kind = Pending::Delete;
+    op.path = RewriteTarget();
+    op.device = s_.DeviceName;
+    op.deleted.reserve(times.size());
+    for (double t : times)
+        op.deleted.push_back(SecondKey(t));
+    return Submit(std::move(op));
+}
+
 DataFileReport DataFile::RetryPending() { return Flush(); }
 
 DataFileReport DataFile::Submit(Pending op)
@@ -385,6 +399,8 @@ bool DataFile::Rewrite(const Pending& op, QString& error)
 
     QFile in(op.path);
     const bool hasInput = in.exists();
+    if (!hasInput && op.kind == Pending::Delete)
+        return true; // no file, no records to remove
     if (hasInput && !in.open(QIODevice::ReadOnly)) {
         error = in.errorString();
         return false;
@@ -399,6 +415,9 @@ bool DataFile::Rewrite(const Pending& op, QString& error)
     QHash<qint64, QList<QByteArray>> infos;
     for (const auto& [key, info] : op.infos)
         infos[key].append(info);
+    QHash<qint64, int> deletions;
+    for (qint64 key : op.deleted)
+        ++deletions[key];
     bool matched = false, wroteAny = false, endsWithLineEnd = true, ok = true;
     auto write = [&](const QByteArray& bytes) {
         ok = ok && out.write(bytes) == bytes.size();
@@ -421,6 +440,13 @@ bool DataFile::Rewrite(const Pending& op, QString& error)
             auto it = infos.find(k.key);
             if (it != infos.end() && !it->isEmpty()) {
                 write(WithInfo(content, op.infoItem, it->takeFirst()) + line.mid(content.size()));
+                continue;
+            }
+        }
+        if (k.record && op.kind == Pending::Delete) {
+            auto it = deletions.find(k.key);
+            if (it != deletions.end() && *it > 0) {
+                --*it;
                 continue;
             }
         }

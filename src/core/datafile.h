@@ -107,6 +107,9 @@ public:
     // Sets the info text of the records with these times (each time matches
     // one record, in file order); the other items stay byte for byte.
     DataFileReport RewriteInfoTexts(const std::vector<std::pair<double, QString>>& timesAndInfo);
+    // Removes the records with these times (each time removes one record, in
+    // file order); every other line stays byte for byte.
+    DataFileReport DeleteRecords(const std::vector<double>& times);
     // Writes what earlier failures held back; ok when nothing is left.
     DataFileReport RetryPending();
     int PendingRecords() const { return int(pending_.size()); }
@@ -146,7 +149,7 @@ public:
 
 private:
     struct Pending {
-        enum Kind { Append, Replace, Info } kind = Append;
+        enum Kind { Append, Replace, Info, Delete } kind = Append;
         QString path;
         QString device;
         bool header = false;
@@ -155,6 +158,7 @@ private:
         QString copyPath; // Replace: the datalog backup to put back first
         std::vector<std::pair<qint64, QByteArray>> infos;
         int infoItem = 0; // Info: index of the info item in a record
+        std::vector<qint64> deleted; // Delete: the records' time keys
     };
     DataFileReport Submit(Pending op);
     DataFileReport Flush();

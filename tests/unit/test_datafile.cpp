@@ -641,3 +641,84 @@ TEST_F(DataFileTest, OpenAndSaveAsRules)
     EXPECT_EQ(state.LogFileName, dir.filePath(QStringLiteral("Untitled.vam")));
     EXPECT_EQ(state.LogCount, 0);
 }
+
+TEST_F(DataFileTest, DeletedRecordsLeaveEveryOtherLineAsItWas)
+{
+    auto record = [&](int n, const char* info, const char* end = "\r\n") {
+        return "'" + file.Stamps().Format(now + n * kOneSecond).toLatin1() + "','1." + QByteArray::number(n)
+            + "','u1','False','True','2','u2','False','True','" + info + "'" + end;
+    };
+    // Two runs; two records share a time stamp; a blank line; the last
+    // line ends in LF only.
+    const QList<QByteArray> lines = {"'A101'\r\n", record(1, ""),    record(2, "a"), record(2, "b"), "\r\n",
+                                     "'A101'\r\n", record(3, "run"), record(4, "", "\n")};
+    struct {
+        const char* what;
+        std::vector<int> seconds; // times of the records to delete
+        std::vector<int> kept;    // indexes into `lines`
+    } cases[] = {
+        {"one", {3}, {0, 1, 2, 3, 4, 5, 7}},
+        {"a shared time takes the first", {2}, {0, 1, 3, 4, 5, 6, 7}},
+        {"a shared time twice takes both", {2, 2}, {0, 1, 4, 5, 6, 7}},
+        {"the last line", {4}, {0, 1, 2, 3, 4, 5, 6}},
+        {"in any order", {4, 1}, {0, 2, 3, 4, 5, 6}},
+        {"not in the file", {9}, {0, 1, 2, 3, 4, 5, 6, 7}},
+        {"every record", {1, 2, 2, 3, 4}, {0, 4, 5}},
+    };
+    for (const auto& c : cases) {
+        const QByteArray before = lines.join();
+        WriteAll(state.LogFileName, before);
+        std::vector<double> times;
+        for (int sec : c.seconds)
+            times.push_back(now + sec * kOneSecond + 0.4 * kOneSecond); // matched to the second
+        const DataFileReport r = file.DeleteRecords(times);
+        EXPECT_TRUE(r.ok) << c.what << ": " << r.message.toStdString();
+        QByteArray expected;
+        for (int i : c.kept)
+            expected += lines[i];
+        EXPECT_EQ(ReadAll(state.LogFileName), expected) << c.what;
+        EXPECT_EQ(ReadAll(state.LogFileName + ".old"), before) << c.what;
+        EXPECT_FALSE(QFile::exists(state.LogFileName + ".new")) << c.what;
+    }
+
+    // Nothing to delete and no file: nothing is created.
+    QFile::remove(state.LogFileName);
+    EXPECT_TRUE(file.DeleteRecords({}).ok);
+    EXPECT_TRUE(file.DeleteRecords({now}).ok);
+    EXPECT_FALSE(QFile::exists(state.LogFileName));
+}
+
+TEST_F(DataFileTest, FailedDeleteIsHeldAndReported)
+{
+    for (int n = 1; n <= 3; ++n)
+        ASSERT_TRUE(Log(n).ok);
+    const QByteArray before = ReadAll(state.LogFileName);
+    file.renameFile = [](const QString&, const QString&) { return false; };
+
+    DataFileReport r = file.DeleteRecords({now + 2 * kOneSecond});
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.showMessage);
+    EXPECT_TRUE(r.message.startsWith(lang[51] + QDir::toNativeSeparators(state.LogFileName))) << r.message.toStdString();
+    EXPECT_EQ(ReadAll(state.LogFileName), before);
+    EXPECT_FALSE(QFile::exists(state.LogFileName + ".new"));
+    EXPECT_EQ(file.PendingRecords(), 1);
+
+    // The next record waits behind the delete; the user hears of it once.
+    r = Log(4);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.showMessage);
+    EXPECT_TRUE(r.status.endsWith("(2)"));
+    EXPECT_EQ(ReadAll(state.LogFileName), before);
+
+    file.renameFile = [](const QString& from, const QString& to) { return ::rename(QFile::encodeName(from), QFile::encodeName(to)) == 0; };
+    r = Log(5);
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.recovered);
+    const QList<QByteArray> lines = Lines(state.LogFileName);
+    ASSERT_EQ(lines.size(), 5);
+    const QList<QByteArray> old = before.split('\n');
+    EXPECT_EQ(lines[1] + '\r', old[1]);
+    EXPECT_EQ(lines[2] + '\r', old[3]);
+    EXPECT_TRUE(lines[3].contains("'1.4'"));
+    EXPECT_TRUE(lines[4].contains("'1.5'"));
+}
