@@ -12,6 +12,7 @@
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
 #include "views/windowrecorder.h"
+#include "views/layoutkeeper.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
+    layoutKeeper_ = new LayoutKeeper(s_, *this, *mdi_, this);
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
@@ -77,6 +79,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     tableSub_->setWindowIcon(ToolbarIcon(QStringLiteral("App")));
     tableSub_->resize(600, 300);
     tableSub_->setVisible(s_.TableVisible);
+    layoutKeeper_->Watch(tableSub_);
     connect(tableWin_, &TableWindow::ClosedByUser, this, [this] {
         s_.TableVisible = false;
         actViewTable_->setChecked(false);
@@ -93,6 +96,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     terminalSub_->setWindowIcon(ToolbarIcon(QStringLiteral("Terminal")));
     terminalSub_->resize(600, 250);
     terminalSub_->setVisible(s_.TerminalVisible);
+    layoutKeeper_->Watch(terminalSub_);
     connect(terminalWin_, &TerminalWindow::ClosedByUser, this, [this] {
         s_.TerminalVisible = false;
         actViewTerminal_->setChecked(false);
@@ -385,6 +389,7 @@ void MainWindow::RebuildValueWindows()
         value->LaadStrings();
         connect(value, &ValueWindow::ClosedByUser, this, [this](int) { RetileWindows(); });
         sub->setVisible(s_.ChannelInUse(ch) && s_.Channel(ch).Value);
+        layoutKeeper_->Watch(sub);
     }
     RetileWindows();
 }
@@ -592,11 +597,20 @@ void MainWindow::ApplyArrangement(int arrange)
     s_.LastWindowArrange = qint16(arrange);
     if (onArrangementChosen)
         onArrangementChosen(arrange);
-    RetileWindows();
+    if (Arrange())
+        s_.ConfigChanged = true; // the user's command moved windows
 }
 
 void MainWindow::RetileWindows()
 {
+    // Windows the user placed stay where they are unless arranging is automatic.
+    if (s_.AutoArrange)
+        Arrange();
+}
+
+bool MainWindow::Arrange()
+{
+    const LayoutKeeper::Quiet quiet(*layoutKeeper_);
     QList<QMdiSubWindow*> values, others;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
         if (!sub->isVisible() || sub->isMinimized())
@@ -605,10 +619,10 @@ void MainWindow::RetileWindows()
     }
     const QRect area = mdi_->viewport()->rect();
     if (area.width() < 50 || area.height() < 50)
-        return;
+        return false;
     if (s_.LastWindowArrange == Cascade) {
         mdi_->cascadeSubWindows();
-        return;
+        return true;
     }
     if (s_.LastWindowArrange == ArrangeIcons) {
         int x = 0;
@@ -617,7 +631,7 @@ void MainWindow::RetileWindows()
                 sub->move(x, area.height() - sub->height());
                 x += sub->width();
             }
-        return;
+        return true;
     }
     const bool horizontal = s_.LastWindowArrange != TileVertical;
     const int n = int(values.size());
@@ -652,6 +666,7 @@ void MainWindow::RetileWindows()
             others[i]->setGeometry(band, i * h, area.width() - band, h);
         }
     }
+    return true;
 }
 
 void MainWindow::ShowWarning(const QString& title, const QString& text)
@@ -662,7 +677,7 @@ void MainWindow::ShowWarning(const QString& title, const QString& text)
         QMessageBox::warning(this, title, text);
 }
 
-CommViews::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)
+UserPrompts::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)
 {
     if (retryHandler)
         return retryHandler(title, text);
@@ -690,9 +705,16 @@ void MainWindow::ScanFinished()
         progress_->deleteLater();
 }
 
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    layoutKeeper_->MainWindowChanged(event->spontaneous());
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    layoutKeeper_->MainWindowChanged(event->spontaneous());
     // During a wait the line reader re-tiles; otherwise re-tile right away.
     conn_->RetilePending = true;
     QTimer::singleShot(0, this, [this] {
@@ -838,6 +860,7 @@ void MainWindow::StartupPass()
         conn_->RunAfterCycle([this] { StartupPass(); });
         return;
     }
+    const LayoutKeeper::Quiet quiet(*layoutKeeper_);
     BeginStartupPass(s_, lang_, *env_);
     ResolveConfigFileName(s_, *store_, env_->ProgramFolder);
     ApplyCommandLine(s_, *options_);
@@ -866,7 +889,6 @@ void MainWindow::StartupPass()
         ShowWarning(QStringLiteral("error"), help.Errors.join(QLatin1Char('\n')));
     ApplyStartupFallbacks(s_, NowDays());
     SetDevice(s_.DeviceName);
-    ApplyLayout();
     LaadStrings();
     LoadRecentFilesMenu();
     const StartDataFilePlan plan = PlanStartDataFile(s_, NowDays());
@@ -881,6 +903,8 @@ void MainWindow::StartupPass()
         UpdateRecentFiles(*store_, s_, s_.LogFileName);
     ShowTable(s_.TableVisible);
     ShowTerminal(s_.TerminalVisible);
+    ApplyLayout();
+    RetileWindows(); // when the windows are arranged automatically
     conn_->initCommPoort();
     const bool connect = FinishStartupPass(s_) || options_->Connect;
     const bool logAtStart = s_.LogActive;
@@ -894,33 +918,18 @@ void MainWindow::StartupPass()
     RefreshIndications();
 }
 
-void MainWindow::CollectLayout()
+ChildWindows MainWindow::Children() const
 {
-    WindowPlacement& w = layout_->Main;
-    w.Status = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
-    const QRect g = normalGeometry();
-    w.Top = float(g.top() * 15);
-    w.Left = float(g.left() * 15);
-    w.Height = float(g.height() * 15);
-    w.Width = float(g.width() * 15);
-    const QList<int> widths = tableWin_->KolomBreedtes();
-    layout_->Table.ColumnWidths = QList<qint32>(widths.begin(), widths.end());
+    ChildWindows c;
+    c.Values.assign(valueSubs_.begin(), valueSubs_.end());
+    c.Table = tableSub_;
+    c.Terminal = terminalSub_;
+    return c;
 }
 
-void MainWindow::ApplyLayout()
-{
-    WindowPlacement w = layout_->Main;
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1280, 800);
-    if (ValidateWindowPlacement(w, screen.height() * 15.0, screen.width() * 15.0, screen.height() * 15.0,
-                                screen.width() * 15.0)
-        && w.Width > 0 && w.Height > 0) {
-        setGeometry(int(w.Left / 15), int(w.Top / 15), int(w.Width / 15), int(w.Height / 15));
-        if (w.Status == 2)
-            showMaximized();
-    }
-    if (!layout_->Table.ColumnWidths.isEmpty())
-        tableWin_->StelNieuweKolomBreedteIn(QList<int>(layout_->Table.ColumnWidths.begin(), layout_->Table.ColumnWidths.end()));
-}
+void MainWindow::CollectLayout() { layoutKeeper_->Collect(*layout_, Children()); }
+
+void MainWindow::ApplyLayout() { layoutKeeper_->Apply(*layout_, Children()); }
 
 void MainWindow::LoadRecentFilesMenu()
 {

@@ -34,6 +34,8 @@ class TerminalWindow;
 class LogTable;
 class DataFile;
 class WindowRecorder;
+class LayoutKeeper;
+struct ChildWindows;
 struct DataFileReport;
 
 class MainWindow : public QMainWindow, public StatusViews, public UserPrompts {
@@ -123,6 +125,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void BuildMenus();
@@ -130,10 +133,13 @@ private:
     void BuildStatusBar();
     void RebuildValueWindows();
     void ApplyArrangement(int arrange);
+    // Arranges the child windows now; true when one moved.
+    bool Arrange();
     void SetPanelStyle(int panel, bool active);
     // Shows what a data-file operation reported; returns its ok flag.
     bool ShowReport(const DataFileReport& report);
     int Ask(const QString& title, const QString& text, bool withCancel);
+    ChildWindows Children() const;
     void CollectLayout();
     void ApplyLayout();
     void LoadRecentFilesMenu();
@@ -163,6 +169,7 @@ private:
     QAction* recentSeparator_ = nullptr;
     std::unique_ptr<DataFile> dataFile_;
     WindowRecorder* recorder_ = nullptr;
+    LayoutKeeper* layoutKeeper_ = nullptr;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;
     QPointer<QMdiSubWindow> terminalSub_;

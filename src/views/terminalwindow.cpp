@@ -442,9 +442,7 @@ bool TerminalWindow::eventFilter(QObject* watched, QEvent* event)
 
 void TerminalWindow::resizeEvent(QResizeEvent* event)
 {
-    QWidget::resizeEvent(event);
-    if (isVisible())
-        s_.ConfigChanged = true;
+    QWidget::resizeEvent(event); // the main window notes a user's resize of the sub-window
 }
 
 void TerminalWindow::closeEvent(QCloseEvent* event)

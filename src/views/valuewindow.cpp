@@ -226,6 +226,26 @@ void ValueWindow::ApplyValueFont(const QFont& font)
     lblEenheid_->setFont(unitFont);
 }
 
+void ValueWindow::ApplyFonts(const QFont& value, const QFont& unit)
+{
+    lblWaarde_->setFont(value);
+    lblEenheid_->setFont(unit);
+    ApplyLayout();
+}
+
+bool ValueWindow::ChooseFont()
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, lblWaarde_->font(), this);
+    if (!ok)
+        return false;
+    ApplyValueFont(chosen);
+    ApplyLayout();
+    state_.ConfigChanged = true;
+    Q_EMIT FontChosen(index_);
+    return true;
+}
+
 void ValueWindow::ApplyLayout()
 {
     const ValueWindowLayout l = LayoutValueWindow(PixelsToTwips(width()), PixelsToTwips(height()), IsJ70Device(),
@@ -251,10 +271,7 @@ bool ValueWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == lblWaarde_) {
-            bool ok = false;
-            const QFont chosen = QFontDialog::getFont(&ok, lblWaarde_->font(), this);
-            if (ok)
-                ApplyValueFont(chosen);
+            ChooseFont();
             return true;
         }
         if (watched == lblEenheid_ || watched == lblAlarm_) {

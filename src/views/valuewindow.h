@@ -43,6 +43,10 @@ public:
 
     // The chosen font for the digits; the unit takes the face but keeps its size.
     void ApplyValueFont(const QFont& font);
+    // Both fonts as a configuration stores them (the layout sizes them to the window).
+    void ApplyFonts(const QFont& value, const QFont& unit);
+    // Window > Font: the font dialog on the digits; true when a font was chosen.
+    bool ChooseFont();
 
     // The caption of the sub-window when there is one, else the window's own.
     QString Caption() const;
@@ -55,6 +59,8 @@ public:
 
 Q_SIGNALS:
     void AlarmDialogRequested(int channel);
+    // The user chose a font (the configuration has changed).
+    void FontChosen(int channel);
     // The user closed the window; it has been hidden, not destroyed.
     void ClosedByUser(int channel);
 

@@ -1,0 +1,151 @@
+#include "core/appstate.h"
+#include "core/commandline.h"
+#include "core/configlayout.h"
+#include "core/startup.h"
+#include "i18n/languagetable.h"
+#include "platform/core/settingsstore.h"
+#include "support/fakeserialport.h"
+#include "views/layoutkeeper.h"
+#include "views/mainwindow.h"
+#include "views/tablewindow.h"
+#include "views/terminalwindow.h"
+#include "views/valuewindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+// One installation: its documents folder and settings store outlive the
+// program runs made in it.
+struct Installation {
+    Installation() : store(QStringLiteral("VAM-CFG"), dir.filePath(QStringLiteral("store.conf")))
+    {
+        env.DocumentsFolder = dir.filePath(QStringLiteral("Documents"));
+        env.UserName = QStringLiteral("Ann");
+        env.ProgramFolder = dir.path();
+    }
+    QTemporaryDir dir;
+    CommandLineOptions options;
+    StartupEnvironment env;
+    SettingsStore store;
+};
+
+// One run of the program in an installation.
+struct ProgramRun {
+    explicit ProgramRun(Installation& in)
+    {
+        ApplyConfigTag(state, in.options.ConfigTag);
+        ApplyInitialDefaults(state, in.store, in.env);
+        w = std::make_unique<MainWindow>(state, lang, new FakeSerialPort);
+        w->warningHandler = [](const QString&, const QString&) {};
+        w->AttachStartup(&in.store, &in.options, &in.env);
+        w->show();
+        w->StartupPass();
+    }
+    QMdiSubWindow* Sub(QWidget* child) const { return qobject_cast<QMdiSubWindow*>(child->parentWidget()); }
+    AppState state;
+    LanguageTable lang;
+    std::unique_ptr<MainWindow> w;
+};
+} // namespace
+
+TEST(LayoutKeep, MovedWindowsAndChangedFontsComeBackAtTheNextStart)
+{
+    Installation in;
+    QRect value1, table, terminal;
+    QString valueFamily, terminalFamily;
+    QList<int> widths;
+    {
+        ProgramRun r(in);
+        r.state.AutoArrange = false; // the user's own placement
+        r.w->SetDevice(QStringLiteral("A102"));
+        r.w->ShowTable(true);
+        r.w->ShowTerminal(true);
+        r.state.ConfigChanged = false;
+
+        QMdiSubWindow* v1 = r.Sub(r.w->Value(1));
+        v1->setGeometry(30, 40, 260, 130);
+        EXPECT_TRUE(r.state.ConfigChanged) << "moving a window changes the set-up";
+        r.Sub(r.w->Table())->setGeometry(10, 200, 480, 220);
+        r.Sub(r.w->Terminal())->setGeometry(500, 200, 300, 180);
+
+        QFont vf = r.w->Value(1)->ValueLabel()->font();
+        vf.setFamily(QStringLiteral("DejaVu Serif"));
+        vf.setItalic(true);
+        r.w->Value(1)->ApplyFonts(vf, r.w->Value(1)->UnitLabel()->font());
+        QFont tf = r.w->Terminal()->TextBox()->font();
+        tf.setFamily(QStringLiteral("DejaVu Sans Mono"));
+        tf.setBold(true);
+        r.w->Terminal()->ApplyFont(tf);
+        r.w->Table()->View()->setColumnWidth(1, 140);
+
+        value1 = v1->geometry();
+        table = r.Sub(r.w->Table())->geometry();
+        terminal = r.Sub(r.w->Terminal())->geometry();
+        valueFamily = r.w->Value(1)->ValueLabel()->font().family();
+        terminalFamily = r.w->Terminal()->TextBox()->font().family();
+        widths = r.w->Table()->KolomBreedtes();
+        ASSERT_TRUE(r.w->ConfirmExit());
+    }
+    in.store.SaveAutoArrange(false);
+    ProgramRun again(in);
+    EXPECT_EQ(again.state.DeviceName, QStringLiteral("A102"));
+    EXPECT_EQ(again.Sub(again.w->Value(1))->geometry(), value1);
+    EXPECT_EQ(again.Sub(again.w->Table())->geometry(), table);
+    EXPECT_EQ(again.Sub(again.w->Terminal())->geometry(), terminal);
+    EXPECT_TRUE(again.Sub(again.w->Table())->isVisible());
+    EXPECT_TRUE(again.Sub(again.w->Terminal())->isVisible());
+    EXPECT_EQ(again.w->Value(1)->ValueLabel()->font().family(), valueFamily);
+    EXPECT_TRUE(again.w->Value(1)->ValueLabel()->font().italic());
+    EXPECT_EQ(again.w->Terminal()->TextBox()->font().family(), terminalFamily);
+    EXPECT_TRUE(again.w->Terminal()->TextBox()->font().bold());
+    EXPECT_EQ(again.w->Table()->KolomBreedtes().value(1), widths.value(1));
+    EXPECT_FALSE(again.state.ConfigChanged) << "nothing to save right after the start";
+}
+
+TEST(LayoutKeep, PlacementsThatDoNotFitAreReplacedNotIgnored)
+{
+    // Each stored placement against the room it must fit in: the window
+    // that does not fit becomes a normal window at 0, 0 with the screen's size.
+    struct Case {
+        const char* name;
+        WindowPlacement stored;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"fits", {0, 300, 450, 1500, 3000}, true},
+        {"too low", {0, 300, 450, 200, 3000}, false},
+        {"too narrow", {0, 300, 450, 1500, 250}, false},
+        {"beyond the area", {0, 90000, 450, 1500, 3000}, false},
+        {"maximised is taken as it is", {2, 90000, 90000, 100, 100}, true},
+    };
+    for (const Case& c : cases) {
+        Installation in;
+        ProgramRun r(in);
+        r.state.AutoArrange = false;
+        r.w->ShowTable(true);
+        ConfigLayout layout;
+        layout.Table.Window = c.stored;
+        LayoutKeeper keeper(r.state, *r.w, *r.w->MdiArea());
+        ChildWindows children;
+        children.Table = r.Sub(r.w->Table());
+        keeper.Apply(layout, children);
+        const QRect g = children.Table->geometry();
+        const QSize screen = r.w->screen()->availableGeometry().size();
+        if (c.stored.Status == 2) {
+            EXPECT_TRUE(children.Table->isMaximized()) << c.name;
+        } else if (c.kept) {
+            EXPECT_EQ(g, QRect(30, 20, 200, 100)) << c.name;
+        } else {
+            EXPECT_EQ(g, QRect(QPoint(0, 0), screen)) << c.name;
+        }
+    }
+}
