@@ -17,14 +17,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
-enum Text { kTable = 21, kOk = 39, kCancel = 40, kSelectAll = 63, kCopy = 113, kEditInfo = 92, kEditRefused = 204,
-            kRelativeClock = 205, kReferencePoint = 206, kMultipleLines = 222, kExclude = 278 };
+enum Text { kDeleteEntry = 10, kTable = 21, kOk = 39, kCancel = 40, kDeleteQuestion = 52, kDelete = 53, kDeleteAll = 54,
+            kSelectAll = 63, kRenumber = 66, kCopy = 113, kEditInfo = 92, kEditRefused = 204, kRelativeClock = 205,
+            kReferencePoint = 206, kMultipleLines = 222, kExclude = 278 };
 
 QString WithoutTrailingBreaks(QString s)
 {
@@ -61,12 +64,22 @@ TableWindow::TableWindow(AppState& state, const LanguageTable& language, LogTabl
     view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view_->setWordWrap(false);
-    view_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The menu is built when asked for, so its entries are enabled by the
+    // rules as they stand then (the data-file rules change without a signal).
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, &TableWindow::ShowContextMenu);
     // Column 0 is the number column; fixed row heights keep a long log fast.
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->horizontalHeader()->setHighlightSections(false);
+    // Column widths belong to the configuration: a width the user drags (or
+    // double-clicks) changes it, the widths set by the program do not.
+    view_->horizontalHeader()->viewport()->installEventFilter(this);
+    connect(view_->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (headerPressed_)
+            s_.ConfigChanged = true;
+    });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
@@ -79,19 +92,35 @@ TableWindow::TableWindow(AppState& state, const LanguageTable& language, LogTabl
         view_->addAction(a);
         return a;
     };
+    auto separator = [this] {
+        auto* a = new QAction(this);
+        a->setSeparator(true);
+        view_->addAction(a);
+    };
     actCopy_ = action([this] { CopyElementen(); }, QKeySequence::Copy);
+    actDelete_ = action([this] { WisTabelRij(); }, QKeySequence::Delete);
+    separator();
     actSelectAll_ = action([this] { SelecteerAlles(); }, QKeySequence::SelectAll);
+    separator();
     actExclude_ = action([this] { Exclude(); });
     actEditInfo_ = action([this] { EditInfo(); });
+    actRenumber_ = action([this] { Renumber(); });
+    separator();
     actRelative_ = action([this](bool on) { SetRelativeTime(on); });
     actRelative_->setCheckable(true);
     actReference_ = action([this] { SetReferencePoint(); });
+    const auto refresh = [this] { UpdateEditActions(); };
+    connect(view_->selectionModel(), &QItemSelectionModel::selectionChanged, this, refresh);
+    connect(&table_, &QAbstractItemModel::rowsInserted, this, refresh);
+    connect(&table_, &QAbstractItemModel::rowsRemoved, this, refresh);
+    connect(&table_, &QAbstractItemModel::modelReset, this, refresh);
     connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.row() < table_.Count())
             EditInfo();
     });
     LaadStrings();
     SetColor();
+    UpdateEditActions();
 }
 
 TableWindow::~TableWindow() = default;
@@ -101,6 +130,8 @@ TableWindow::~TableWindow() = default;
 void TableWindow::LaadStrings()
 {
     actCopy_->setText(lang_[kCopy]);
+    actDelete_->setText(lang_[kDeleteEntry]);
+    actRenumber_->setText(lang_[kRenumber]);
     actSelectAll_->setText(lang_[kSelectAll]);
     actExclude_->setText(lang_[kExclude]);
     actEditInfo_->setText(lang_[kEditInfo]);
@@ -252,6 +283,19 @@ void TableWindow::SelecteerAlles()
 
 void TableWindow::DeselecteerAlles() { view_->clearSelection(); }
 
+bool TableWindow::HasRows() const { return table_.Count() > 0; }
+
+bool TableWindow::HasSelection() const
+{
+    const QItemSelectionModel* model = view_->selectionModel();
+    if (!model->hasSelection())
+        return false;
+    // The trailing empty row alone is no selection of readings.
+    const QItemSelection selection = model->selection();
+    return std::any_of(selection.begin(), selection.end(),
+                       [this](const QItemSelectionRange& range) { return range.top() < table_.Count(); });
+}
+
 void TableWindow::InverteerSelectie()
 {
     const std::vector<int> selected = Geselecteerd();
@@ -275,6 +319,15 @@ bool TableWindow::EditRefused()
         return true;
     }
     return s_.DataFileReadOnly;
+}
+
+bool TableWindow::EditRefusedQuietly() const { return DatestampEditRefused(s_) || s_.DataFileReadOnly; }
+
+int TableWindow::Ask(const QString& title, const QString& text)
+{
+    if (questionHandler)
+        return questionHandler(title, text, false);
+    return QMessageBox::question(this, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
 }
 
 void TableWindow::Report(const DataFileReport& report)
@@ -354,6 +407,75 @@ bool TableWindow::ApplyInfo(const std::vector<int>& rows, const QString& text)
     return !valid.empty();
 }
 
+bool TableWindow::WisTabelRij()
+{
+    const std::vector<int> rows = Geselecteerd();
+    if (rows.empty() || EditRefused())
+        return false;
+    const bool all = int(rows.size()) == table_.Count();
+    if (Ask(lang_[all ? kDeleteAll : kDelete], WithoutTrailingBreaks(lang_[kDeleteQuestion])) != QMessageBox::Yes)
+        return false;
+    std::vector<double> times;
+    times.reserve(rows.size());
+    for (int r : rows) {
+        if (table_.HasTime(r))
+            times.push_back(table_.Time(r));
+    }
+    table_.RemoveRows(rows);
+    if (file_ && !times.empty())
+        Report(file_->DeleteRecords(times));
+    return true;
+}
+
+bool TableWindow::Renumber()
+{
+    if (!CanRenumber())
+        return false;
+    table_.Renumber();
+    if (s_.LogCount != table_.Count()) {
+        s_.LogCount = table_.Count();
+        Q_EMIT LogCountChanged(s_.LogCount);
+    }
+    return true;
+}
+
+bool TableWindow::ClearTable()
+{
+    if (!CanClear())
+        return false;
+    InitieerTabel();
+    s_.LogCount = 0;
+    Q_EMIT LogCountChanged(0);
+    return true;
+}
+
+bool TableWindow::CanDelete() const { return HasSelection() && !EditRefusedQuietly(); }
+
+bool TableWindow::CanRenumber() const { return HasRows(); }
+
+// Also after every row was deleted: the numbering still has to start again.
+bool TableWindow::CanClear() const { return HasRows() || table_.LastNumber() > 0 || s_.LogCount > 0; }
+
+void TableWindow::UpdateEditActions()
+{
+    const bool canDelete = CanDelete(), canRenumber = CanRenumber();
+    actDelete_->setEnabled(canDelete);
+    actRenumber_->setEnabled(canRenumber);
+    const int state = int(canDelete) | int(canRenumber) << 1 | int(CanClear()) << 2 | int(HasSelection()) << 3;
+    if (state != editState_) {
+        editState_ = state;
+        Q_EMIT EditCommandsChanged();
+    }
+}
+
+void TableWindow::ShowContextMenu(const QPoint& pos)
+{
+    UpdateEditActions();
+    QMenu menu(this);
+    menu.addActions(view_->actions());
+    menu.exec(view_->viewport()->mapToGlobal(pos));
+}
+
 QString TableWindow::SelectionText() const
 {
     std::vector<int> columns;
@@ -371,8 +493,13 @@ void TableWindow::CopyElementen() const { QGuiApplication::clipboard()->setText(
 void TableWindow::SetRelativeTime(bool on)
 {
     actRelative_->setChecked(on);
+    if (on == table_.RelativeTime())
+        return;
     table_.SetRelativeTime(on);
+    Q_EMIT RelativeTimeChanged(on);
 }
+
+bool TableWindow::RelativeTime() const { return table_.RelativeTime(); }
 
 void TableWindow::SetReferencePoint()
 {
@@ -384,6 +511,17 @@ void TableWindow::SetReferencePoint()
         row = 0;
     if (table_.HasTime(row))
         table_.SetReferenceTime(table_.Time(row));
+}
+
+bool TableWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == view_->horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+            headerPressed_ = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            headerPressed_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TableWindow::closeEvent(QCloseEvent* event)
