@@ -13,6 +13,7 @@
 #include "views/valuewindow.h"
 #include "views/windowrecorder.h"
 #include "views/layoutkeeper.h"
+#include "views/datafilecommands.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -90,6 +91,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     recorder_ = new WindowRecorder(s_, *tableWin_, *dataFile_, *table_, [this](int ch) { return Value(ch); },
                                    [this](const DataFileReport& r) { return ShowReport(r); }, this);
     conn_ = new Connection(s_, lang_, *port_, *recorder_, *this, *this, this);
+    BuildDataFileCommands();
 
     terminalWin_ = new TerminalWindow(s_, lang_);
     terminalSub_ = mdi_->addSubWindow(terminalWin_);
@@ -134,9 +136,9 @@ void MainWindow::BuildMenus()
     actPrinterSettings_ = fileMenu_->addAction(QString());
     fileMenu_->addSeparator();
     actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
-    connect(actNew_, &QAction::triggered, this, &MainWindow::NewDataFile);
-    connect(actOpen_, &QAction::triggered, this, &MainWindow::OpenDataFileCommand);
-    connect(actSaveAs_, &QAction::triggered, this, &MainWindow::SaveDataFileAsCommand);
+    connect(actNew_, &QAction::triggered, this, [this] { fileCmds_->New(); });
+    connect(actOpen_, &QAction::triggered, this, [this] { fileCmds_->Open(); });
+    connect(actSaveAs_, &QAction::triggered, this, [this] { fileCmds_->SaveAs(); });
     connect(actSaveSettings_, &QAction::triggered, this, &MainWindow::SaveSettingsCommand);
     connect(actSaveSettingsAs_, &QAction::triggered, this, &MainWindow::SaveSettingsAsCommand);
     connect(actReadSettings_, &QAction::triggered, this, &MainWindow::ReadSettingsCommand);
@@ -480,10 +482,72 @@ bool MainWindow::ShowReport(const DataFileReport& r)
 
 void MainWindow::TerminalAppend(const QString& text, ColorValue color) { terminalWin_->ToevoegenTextBox(text, color); }
 
-bool MainWindow::StartNewDataFile()
+bool MainWindow::StartNewDataFile() { return fileCmds_->NewForReceive(); }
+
+QString MainWindow::ChooseFile(const QString& title, const QString& folder, const QString& filter, bool save)
 {
-    NewDataFile();
-    return true;
+    if (fileChooser)
+        return fileChooser(title, folder, filter, save);
+    QFileDialog dialog(this, title, folder, filter);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The overwrite question is the program's own, with its own wording.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void MainWindow::BuildDataFileCommands()
+{
+    DataFileCommands::Hooks h;
+    h.chooseFile = [this](const QString& title, const QString& folder, const QString& filter, bool save) {
+        return ChooseFile(title, folder, filter, save);
+    };
+    h.ask = [this](const QString& title, const QString& text, bool withCancel) { return Ask(title, text, withCancel); };
+    h.report = [this](const DataFileReport& r) { return ShowReport(r); };
+    h.writeConfiguration = [this] {
+        CollectLayout();
+        return WriteSettings(s_, lang_, *layout_);
+    };
+    h.stopLogging = [this] { conn_->mnuDatalogging_Click(); };
+    h.refresh = [this] {
+        SetPanelText(PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));
+        LoadRecentFilesMenu();
+        ZetTitel();
+        RefreshIndications();
+    };
+    h.showTable = [this] {
+        if (!s_.TableVisible)
+            ShowTable(true);
+    };
+    h.progress = [this](int percent) {
+        if (percent < 0) {
+            loadProgress_ = new QProgressDialog(lang_[kLoading], QString(lang_[40]).remove(QLatin1Char('&')), 0, 100, this);
+            loadProgress_->setWindowModality(Qt::WindowModal);
+            loadProgress_->setMinimumDuration(300);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return true;
+        }
+        if (percent > 100) {
+            QApplication::restoreOverrideCursor();
+            delete loadProgress_;
+            return true;
+        }
+        if (!loadProgress_)
+            return true;
+        loadProgress_->setValue(percent);
+        QCoreApplication::processEvents();
+        return !loadProgress_->wasCanceled();
+    };
+    h.inform = [this](const QString& title, const QString& text) {
+        if (warningHandler)
+            warningHandler(title, text);
+        else
+            QMessageBox::information(this, title, text);
+    };
+    fileCmds_ = new DataFileCommands(s_, lang_, *dataFile_, *table_, *tableWin_, std::move(h), this);
 }
 
 QString MainWindow::AskTransferFileName()
@@ -524,66 +588,6 @@ void MainWindow::ShowTable(bool visible)
     if (visible)
         tableSub_->raise();
     RetileWindows();
-}
-
-void MainWindow::NewDataFile()
-{
-    if (s_.LogActive)
-        conn_->mnuDatalogging_Click(); // a new file starts with logging off: the stop record ends the old one
-    NewDataFileName(s_);
-    tableWin_->InitieerTabel();
-    ZetTitel();
-    SetPanelText(PanelLogCounter, QStringLiteral("Log# 0"));
-}
-
-void MainWindow::OpenDataFileCommand()
-{
-    const QString filter = lang_[kDataFiles] + QStringLiteral(" (*.vam);;") + QString(lang_[kAllFiles]).section(QLatin1Char('|'), 0, 0);
-    const QString chosen = QFileDialog::getOpenFileName(this, lang_[kFileToOpen], s_.FolderData, filter);
-    if (chosen.isEmpty())
-        return;
-    const QString previous = s_.LogFileName;
-    s_.LogFileName = chosen;
-    QProgressDialog progress(lang_[kLoading] + QStringLiteral("\n") + QFileInfo(chosen).fileName(),
-                             QString(lang_[40]).remove(QLatin1Char('&')), 0, 100, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto result = dataFile_->OpenDataFile(*table_, previous, [&progress](int percent) {
-        progress.setValue(percent);
-        QCoreApplication::processEvents();
-        return !progress.wasCanceled();
-    });
-    QApplication::restoreOverrideCursor();
-    ShowReport(result.report);
-    if (!result.datestampMessage.isEmpty())
-        QMessageBox::information(this, lang_[kFileToOpen], result.datestampMessage);
-    tableWin_->StelTabelIn();
-    SetPanelText(PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));
-    ZetTitel();
-    if (result.load.loaded && !s_.TableVisible)
-        ShowTable(true);
-}
-
-void MainWindow::SaveDataFileAsCommand()
-{
-    const QString filter = lang_[kDataFiles] + QStringLiteral(" (*.vam)");
-    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderData, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("vam"));
-    // The question below is the program's own, with its own wording.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    for (;;) {
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        const QString chosen = dialog.selectedFiles().value(0);
-        if (QFileInfo::exists(chosen)
-            && QMessageBox::question(this, lang_[kFileToSaveAs], lang_[kOverwrite]) != QMessageBox::Yes)
-            continue;
-        ShowReport(dataFile_->SaveDataFileAs(chosen, false));
-        ZetTitel();
-        return;
-    }
 }
 
 void MainWindow::SetPanelText(int panel, const QString& text)
@@ -840,6 +844,7 @@ void MainWindow::EndOnSignal()
 void MainWindow::AttachStartup(SettingsStore* store, const CommandLineOptions* options, const StartupEnvironment* env)
 {
     store_ = store;
+    fileCmds_->SetStore(store);
     options_ = options;
     env_ = env;
     onArrangementChosen = [this](int arrange) {
@@ -941,25 +946,10 @@ void MainWindow::LoadRecentFilesMenu()
     for (const RecentFileItem& item : LoadRecentFiles(*store_, s_)) {
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(++n).arg(item.Caption), this);
         const QString path = item.Path;
-        connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+        connect(a, &QAction::triggered, this, [this, path] { fileCmds_->OpenRecent(path); });
         fileMenu_->insertAction(recentSeparator_, a);
         recentActions_ << a;
     }
-}
-
-void MainWindow::OpenRecentFile(const QString& path)
-{
-    const QString previous = s_.LogFileName;
-    s_.LogFileName = path;
-    const auto result = dataFile_->OpenDataFile(*table_, previous);
-    ShowReport(result.report);
-    if (!result.datestampMessage.isEmpty())
-        QMessageBox::information(this, lang_[kFileToOpen], result.datestampMessage);
-    if (store_ && result.load.loaded)
-        UpdateRecentFiles(*store_, s_, path);
-    LoadRecentFilesMenu();
-    tableWin_->StelTabelIn();
-    ZetTitel();
 }
 
 void MainWindow::SaveSettingsCommand()

@@ -34,6 +34,7 @@ class TerminalWindow;
 class LogTable;
 class DataFile;
 class WindowRecorder;
+class DataFileCommands;
 class LayoutKeeper;
 struct ChildWindows;
 struct DataFileReport;
@@ -93,9 +94,14 @@ public:
     // Shows or hides the table window (View menu).
     void ShowTable(bool visible);
     // The data-file commands of the File menu.
-    void NewDataFile();
-    void OpenDataFileCommand();
-    void SaveDataFileAsCommand();
+    DataFileCommands& FileCommands() { return *fileCmds_; }
+    QAction* NewAction() const { return actNew_; }
+    QAction* OpenAction() const { return actOpen_; }
+    QAction* SaveAsAction() const { return actSaveAs_; }
+    QList<QAction*> RecentFileActions() const { return recentActions_; }
+    // Replaces the file dialogs (tests, scripted runs): "" = cancelled.
+    std::function<QString(const QString& title, const QString& folder, const QString& filter, bool save)> fileChooser;
+    QString ChooseFile(const QString& title, const QString& folder, const QString& filter, bool save);
 
     // Where the connection records readings.
     RecordViews& Recorder();
@@ -143,7 +149,7 @@ private:
     void CollectLayout();
     void ApplyLayout();
     void LoadRecentFilesMenu();
-    void OpenRecentFile(const QString& path);
+    void BuildDataFileCommands();
     void SaveSettingsCommand();
     void SaveSettingsAsCommand();
     void ReadSettingsCommand();
@@ -170,6 +176,8 @@ private:
     std::unique_ptr<DataFile> dataFile_;
     WindowRecorder* recorder_ = nullptr;
     LayoutKeeper* layoutKeeper_ = nullptr;
+    DataFileCommands* fileCmds_ = nullptr;
+    QPointer<QProgressDialog> loadProgress_;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;
     QPointer<QMdiSubWindow> terminalSub_;

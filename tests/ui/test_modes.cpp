@@ -41,9 +41,12 @@ struct Rig {
         window.warningHandler = [this](const QString&, const QString& text) { warnings << text; };
         window.retryHandler = [this](const QString&, const QString& text) {
             warnings << text;
-            return CommViews::Cancel;
+            return UserPrompts::Cancel;
         };
         window.transferFileChooser = [this] { return dir.filePath(QStringLiteral("capture.txt")); };
+        window.fileChooser = [this](const QString&, const QString&, const QString&, bool) {
+            return dir.filePath(QStringLiteral("logger.vam"));
+        };
         window.show();
         window.Conn().InstellenCommPoort();
     }
@@ -139,6 +142,7 @@ TEST(Modes, ReceiveRecordsTheLoggerPrint)
     EXPECT_EQ(during, QStringLiteral("--R-/--R- Receive ON: "));
     EXPECT_EQ(r.state.LogCount, 3);
     EXPECT_EQ(r.window.Table()->Table().rowCount(), 4);
+    EXPECT_EQ(r.state.LogFileName, r.dir.filePath(QStringLiteral("logger.vam"))) << "the New step asked the name";
     EXPECT_EQ(r.Entries(), QStringLiteral("M-RT/----"));
     EXPECT_EQ(r.window.Panel(4)->text(), QStringLiteral("Last action: Receive OFF"));
     EXPECT_FALSE(r.port->IsOpen());
