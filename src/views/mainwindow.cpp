@@ -14,6 +14,8 @@
 #include "views/windowrecorder.h"
 #include "views/layoutkeeper.h"
 #include "views/datafilecommands.h"
+#include "views/editcommands.h"
+#include "core/windowarrange.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -52,7 +54,8 @@ enum Text {
     kStopLogging = 211, kSaveSettingsAs = 213, kReadSettings = 214, kView = 218, kGraphs = 219, kTable = 220,
     kValues = 221, kOpened = 277, kDatestamped = 230, kOverwrite = 17, kDataFiles = 81, kFileToSaveAs = 85,
     kFileToOpen = 86, kLoading = 80, kSelectAll = 63, kDeselectAll = 64, kInvert = 65, kEditInfo = 92,
-    kRelativeClock = 205, kReferencePoint = 206, kExclude = 278, kAllFiles = 114,
+    kRelativeClock = 205, kReferencePoint = 206, kExclude = 278, kAllFiles = 114, kOpenTextFile = 227,
+    kSaveTextFile = 228,
 };
 const char* const kPanelKeys[MainWindow::kPanelCount] = {"Settings", "PollTime", "LogTime", "LogCounter", "Messages"};
 } // namespace
@@ -71,9 +74,6 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
     layoutKeeper_ = new LayoutKeeper(s_, *this, *mdi_, this);
-    BuildMenus();
-    BuildToolBar();
-    BuildStatusBar();
 
     tableWin_ = new TableWindow(s_, lang_, *table_, dataFile_.get());
     tableSub_ = mdi_->addSubWindow(tableWin_);
@@ -108,6 +108,26 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     });
     connect(terminalWin_, &TerminalWindow::ShownByCommand, this, [this] { RetileWindows(); });
     connect(terminalWin_, &TerminalWindow::LastAction, this, [this](const QString& t) { conn_->ShowLastAction(t); });
+    editCmds_ = new EditCommands(s_, lang_, *mdi_, *tableWin_, *terminalWin_, this);
+    editCmds_->ask = [this](const QString& title, const QString& text, bool withCancel) {
+        return Ask(title, text, withCancel);
+    };
+    connect(editCmds_, &EditCommands::LastAction, this, [this](const QString& t) { conn_->ShowLastAction(t); });
+    tableWin_->questionHandler = editCmds_->ask;
+    terminalWin_->questionHandler = editCmds_->ask;
+    terminalWin_->fileChooser = [this](const QString& title, const QString& folder, const QString& filter, bool save) {
+        return ChooseFile(title, folder, filter, save);
+    };
+    connect(terminalWin_, &TerminalWindow::ContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = editCmds_->TerminalContextMenu({actOpenText_, actSaveText_});
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(at);
+    });
+    connect(tableWin_, &TableWindow::LogCountChanged, this,
+            [this](int n) { SetPanelText(PanelLogCounter, QStringLiteral("Log# ") + QString::number(n)); });
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
     resize(1100, 720);
     RebuildValueWindows();
     LaadStrings();
@@ -132,6 +152,9 @@ void MainWindow::BuildMenus()
     actSaveSettings_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("SaveSettings")), QString());
     actSaveSettingsAs_ = fileMenu_->addAction(QString());
     fileMenu_->addSeparator();
+    actOpenText_ = fileMenu_->addAction(QString(), this, [this] { terminalWin_->OpenCommand(); });
+    actSaveText_ = fileMenu_->addAction(QString(), this, [this] { terminalWin_->SaveCommand(); });
+    fileMenu_->addSeparator();
     actPrint_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("Print")), QString());
     actPrinterSettings_ = fileMenu_->addAction(QString());
     fileMenu_->addSeparator();
@@ -148,34 +171,20 @@ void MainWindow::BuildMenus()
         a->setEnabled(false);
 
     editMenu_ = menuBar()->addMenu(QString());
-    actCopy_ = editMenu_->addAction(QString(), this, [this] { tableWin_->CopyElementen(); });
-    actDelete_ = editMenu_->addAction(ToolbarIcon(QStringLiteral("Clear")), QString());
-    actDelete_->setEnabled(false);
-    editMenu_->addSeparator();
-    actSelectAll_ = editMenu_->addAction(QString(), this, [this] { tableWin_->SelecteerAlles(); });
-    actDeselectAll_ = editMenu_->addAction(QString(), this, [this] { tableWin_->DeselecteerAlles(); });
-    actInvert_ = editMenu_->addAction(QString(), this, [this] { tableWin_->InverteerSelectie(); });
-    editMenu_->addSeparator();
-    actExclude_ = editMenu_->addAction(QString(), this, [this] { tableWin_->Exclude(); });
-    actEditInfo_ = editMenu_->addAction(QString(), this, [this] { tableWin_->EditInfo(); });
-    editMenu_->addSeparator();
-    actRelative_ = editMenu_->addAction(QString(), this, [this](bool on) { tableWin_->SetRelativeTime(on); });
-    actRelative_->setCheckable(true);
-    actReference_ = editMenu_->addAction(QString(), this, [this] { tableWin_->SetReferencePoint(); });
+    editCmds_->FillMenu(editMenu_);
+    connect(editMenu_, &QMenu::aboutToShow, editCmds_, &EditCommands::Refresh);
 
     viewMenu_ = menuBar()->addMenu(QString());
-    actViewValues_ = viewMenu_->addAction(QString(), this, [this] {
-        for (int ch = 1; ch <= s_.ChannelCount; ++ch)
-            if (s_.ChannelInUse(ch))
-                s_.Channel(ch).Value = true;
-        RebuildValueWindows();
-    });
+    actViewValues_ = viewMenu_->addAction(QString(), this, &MainWindow::ShowValueWindows);
     actViewTable_ = viewMenu_->addAction(QString(), this, [this](bool on) { ShowTable(on); });
     actViewTable_->setCheckable(true);
     actViewTable_->setChecked(s_.TableVisible);
     actViewGraphs_ = viewMenu_->addAction(QString());
-    actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this,
-                                            [this](bool on) { ShowTerminal(on); });
+    // Shows the terminal; only its close box hides it.
+    actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this, [this] {
+        conn_->ShowLastAction(actViewTerminal_->text());
+        ShowTerminal(true);
+    });
     actViewTerminal_->setCheckable(true);
     actViewTerminal_->setChecked(s_.TerminalVisible);
     actViewToolbar_ = viewMenu_->addAction(QString());
@@ -216,8 +225,8 @@ void MainWindow::BuildMenus()
     actCascade_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("Cascade")), QString(), this, [this] { ApplyArrangement(Cascade); });
     actArrangeIcons_ = windowMenu_->addAction(QString(), this, [this] { ApplyArrangement(ArrangeIcons); });
     windowMenu_->addSeparator();
-    actFont_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("Font")), QString());
-    actFont_->setEnabled(false);
+    windowMenu_->addAction(editCmds_->FontAction());
+    connect(windowMenu_, &QMenu::aboutToShow, editCmds_, &EditCommands::Refresh);
 
     helpMenu_ = menuBar()->addMenu(QString());
     actHowTo_ = helpMenu_->addAction(QString());
@@ -243,10 +252,10 @@ void MainWindow::BuildToolBar()
     toolBar_->addAction(actSaveAs_);
     toolBar_->addAction(actPrint_);
     toolBar_->addSeparator();
-    toolBar_->addAction(actDelete_);
+    toolBar_->addAction(editCmds_->ClearAction());
     toolBar_->addSeparator();
     toolBar_->addAction(actSettings_);
-    toolBar_->addAction(actFont_);
+    toolBar_->addAction(editCmds_->FontAction());
     toolBar_->addAction(actSaveSettings_);
     toolBar_->addSeparator();
     toolBar_->addAction(actMeasure_);
@@ -292,15 +301,9 @@ void MainWindow::LaadStrings()
     actPrinterSettings_->setText(lang_[kPrinterSettings]);
     actExit_->setText(lang_[kExit]);
     editMenu_->setTitle(lang_[kEdit]);
-    actCopy_->setText(lang_[kCopy]);
-    actDelete_->setText(lang_[kDelete]);
-    actSelectAll_->setText(lang_[kSelectAll]);
-    actDeselectAll_->setText(lang_[kDeselectAll]);
-    actInvert_->setText(lang_[kInvert]);
-    actExclude_->setText(lang_[kExclude]);
-    actEditInfo_->setText(lang_[kEditInfo]);
-    actRelative_->setText(lang_[kRelativeClock]);
-    actReference_->setText(lang_[kReferencePoint]);
+    editCmds_->LaadStrings();
+    actOpenText_->setText(lang_[kOpenTextFile]);
+    actSaveText_->setText(lang_[kSaveTextFile]);
     if (tableWin_)
         tableWin_->LaadStrings();
     if (terminalWin_)
@@ -321,7 +324,6 @@ void MainWindow::LaadStrings()
     actTileV_->setText(lang_[kTileV]);
     actCascade_->setText(lang_[kCascade]);
     actArrangeIcons_->setText(lang_[kArrangeIcons]);
-    actFont_->setText(lang_[kFont]);
     helpMenu_->setTitle(lang_[kHelp]);
     actHowTo_->setText(QString(lang_[kHelp]).remove(QLatin1Char('&')) + QStringLiteral("..."));
     actContents_->setText(lang_[kContents]);
@@ -332,12 +334,10 @@ void MainWindow::LaadStrings()
     actSaveAs_->setToolTip(lang_[kTipSaveAs]);
     actPrint_->setToolTip(lang_[kTipPrint]);
     actSettings_->setToolTip(lang_[kTipSettings]);
-    actFont_->setToolTip(lang_[kTipFont]);
     actSaveSettings_->setToolTip(lang_[kTipSaveSettings] + s_.ConfigFileName);
     actReceive_->setToolTip(lang_[kTipReceive]);
     actTransfer_->setToolTip(lang_[kTipTransfer]);
     actViewTerminal_->setToolTip(lang_[kTipTerminal]);
-    actDelete_->setToolTip(QString(lang_[kDelete]).remove(QLatin1Char('&')));
     Q_UNUSED(kTipGraphSettings);
     Q_UNUSED(kTipCopy);
     Q_UNUSED(kTipLog);
@@ -596,6 +596,32 @@ void MainWindow::SetPanelText(int panel, const QString& text)
         panels_[size_t(panel - 1)]->setText(text);
 }
 
+QAction* MainWindow::ArrangeAction(int arrange) const
+{
+    switch (arrange) {
+    case TileVertical: return actTileV_;
+    case Cascade: return actCascade_;
+    case ArrangeIcons: return actArrangeIcons_;
+    default: return actTileH_;
+    }
+}
+
+void MainWindow::ShowValueWindows()
+{
+    // The windows stay as they are (values shown, fonts chosen); hidden ones come back.
+    for (int ch = 1; ch <= s_.ChannelCount && ch < int(valueSubs_.size()); ++ch) {
+        QMdiSubWindow* sub = valueSubs_[size_t(ch)];
+        if (!sub || !s_.ChannelInUse(ch))
+            continue;
+        s_.Channel(ch).Value = true;
+        if (sub->isHidden()) {
+            sub->show();
+            s_.ConfigChanged = true;
+        }
+    }
+    RetileWindows();
+}
+
 void MainWindow::ApplyArrangement(int arrange)
 {
     s_.LastWindowArrange = qint16(arrange);
@@ -615,62 +641,41 @@ void MainWindow::RetileWindows()
 bool MainWindow::Arrange()
 {
     const LayoutKeeper::Quiet quiet(*layoutKeeper_);
-    QList<QMdiSubWindow*> values, others;
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
-        if (!sub->isVisible() || sub->isMinimized())
-            continue;
-        (qobject_cast<ValueWindow*>(sub->widget()) ? values : others) << sub;
-    }
     const QRect area = mdi_->viewport()->rect();
     if (area.width() < 50 || area.height() < 50)
-        return false;
-    if (s_.LastWindowArrange == Cascade) {
-        mdi_->cascadeSubWindows();
-        return true;
+        return false; // not laid out yet
+    // Value windows first in channel order, then the others as the area lists them.
+    std::vector<QMdiSubWindow*> subs;
+    for (const auto& sub : valueSubs_)
+        if (sub && !sub->isHidden())
+            subs.push_back(sub);
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (!sub->isHidden() && !qobject_cast<ValueWindow*>(sub->widget()))
+            subs.push_back(sub);
+    std::vector<ArrangeItem> items;
+    for (QMdiSubWindow* sub : subs) {
+        ArrangeItem item;
+        item.kind = sub == tableSub_       ? ArrangeKind::Table
+                    : sub == terminalSub_  ? ArrangeKind::Terminal
+                    : qobject_cast<ValueWindow*>(sub->widget()) ? ArrangeKind::Value
+                                                                : ArrangeKind::Graph;
+        item.minimised = sub->isMinimized();
+        item.size = sub->size();
+        items.push_back(item);
     }
-    if (s_.LastWindowArrange == ArrangeIcons) {
-        int x = 0;
-        for (QMdiSubWindow* sub : mdi_->subWindowList())
-            if (sub->isVisible() && sub->isMinimized()) {
-                sub->move(x, area.height() - sub->height());
-                x += sub->width();
-            }
-        return true;
-    }
-    const bool horizontal = s_.LastWindowArrange != TileVertical;
-    const int n = int(values.size());
-    // Value windows share a band along the top (or the left); the other
-    // windows share the rest. The factors scale the band.
-    const float perLine = qMax(1.0f, horizontal ? s_.ValuePerHorRow : s_.ValuePerVerCol);
-    const float factor = qBound(0.1f, horizontal ? s_.ValueFactorHor : s_.ValueFactorVer, 4.0f);
-    const int across = qMax(1, qMin(n, int(perLine)));
-    const int lines = n == 0 ? 0 : (n + across - 1) / across;
-    const int full = horizontal ? area.height() : area.width();
-    int band = 0;
-    if (n > 0)
-        band = others.isEmpty() ? full : qBound(full / 6, int(full * 0.22f * factor * lines), full * 3 / 4);
-    for (int i = 0; i < n; ++i) {
-        const int line = i / across, pos = i % across;
-        const int inLine = qMin(across, n - line * across);
-        if (horizontal) {
-            const int w = area.width() / inLine, h = band / lines;
-            values[i]->setGeometry(pos * w, line * h, w, h);
-        } else {
-            const int w = band / lines, h = area.height() / inLine;
-            values[i]->setGeometry(line * w, pos * h, w, h);
+    const std::vector<QRect> rects = ArrangeWindows(area, items, ArrangeSettings::From(s_));
+    bool moved = false;
+    for (size_t i = 0; i < subs.size() && i < rects.size(); ++i) {
+        if (!rects[i].isValid())
+            continue;
+        if (subs[i]->isMaximized())
+            subs[i]->showNormal();
+        if (subs[i]->geometry() != rects[i]) {
+            subs[i]->setGeometry(rects[i]);
+            moved = true;
         }
     }
-    const int m = int(others.size());
-    for (int i = 0; i < m; ++i) {
-        if (horizontal) {
-            const int w = area.width() / m;
-            others[i]->setGeometry(i * w, band, w, area.height() - band);
-        } else {
-            const int h = area.height() / m;
-            others[i]->setGeometry(band, i * h, area.width() - band, h);
-        }
-    }
-    return true;
+    return moved;
 }
 
 void MainWindow::ShowWarning(const QString& title, const QString& text)

@@ -35,6 +35,7 @@ class LogTable;
 class DataFile;
 class WindowRecorder;
 class DataFileCommands;
+class EditCommands;
 class LayoutKeeper;
 struct ChildWindows;
 struct DataFileReport;
@@ -84,6 +85,15 @@ public:
     QAction* LogAction() const { return actLog_; }
     QAction* ReceiveAction() const { return actReceive_; }
     QAction* TransferAction() const { return actTransfer_; }
+    EditCommands& Edit() const { return *editCmds_; }
+    QMenu* EditMenu() const { return editMenu_; }
+    QAction* ViewValuesAction() const { return actViewValues_; }
+    QAction* ViewTerminalAction() const { return actViewTerminal_; }
+    QAction* OpenTextAction() const { return actOpenText_; }
+    QAction* SaveTextAction() const { return actSaveText_; }
+    QAction* ArrangeAction(int arrange) const;
+    // View > Values: the windows of the channels in use shown again, as they were.
+    void ShowValueWindows();
     TableWindow* Table() const { return tableWin_; }
     TerminalWindow* Terminal() const { return terminalWin_; }
     // Shows or hides the terminal window (View menu).
@@ -177,6 +187,7 @@ private:
     WindowRecorder* recorder_ = nullptr;
     LayoutKeeper* layoutKeeper_ = nullptr;
     DataFileCommands* fileCmds_ = nullptr;
+    EditCommands* editCmds_ = nullptr;
     QPointer<QProgressDialog> loadProgress_;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;
@@ -188,15 +199,12 @@ private:
     QAction *actNew_ = nullptr, *actOpen_ = nullptr, *actSaveAs_ = nullptr, *actSaveSettings_ = nullptr,
             *actSaveSettingsAs_ = nullptr, *actReadSettings_ = nullptr, *actPrint_ = nullptr,
             *actPrinterSettings_ = nullptr, *actExit_ = nullptr;
-    QAction *actCopy_ = nullptr, *actDelete_ = nullptr, *actSelectAll_ = nullptr, *actDeselectAll_ = nullptr,
-            *actInvert_ = nullptr, *actExclude_ = nullptr, *actEditInfo_ = nullptr, *actRelative_ = nullptr,
-            *actReference_ = nullptr;
+    QAction *actOpenText_ = nullptr, *actSaveText_ = nullptr;
     QAction *actViewValues_ = nullptr, *actViewTable_ = nullptr, *actViewGraphs_ = nullptr,
             *actViewTerminal_ = nullptr, *actViewToolbar_ = nullptr;
     QAction *actMeasure_ = nullptr, *actLog_ = nullptr, *actReceive_ = nullptr, *actTransfer_ = nullptr,
             *actSettings_ = nullptr;
-    QAction *actTileH_ = nullptr, *actTileV_ = nullptr, *actCascade_ = nullptr, *actArrangeIcons_ = nullptr,
-            *actFont_ = nullptr;
+    QAction *actTileH_ = nullptr, *actTileV_ = nullptr, *actCascade_ = nullptr, *actArrangeIcons_ = nullptr;
     QAction *actHowTo_ = nullptr, *actContents_ = nullptr, *actAbout_ = nullptr;
     QToolBar* toolBar_ = nullptr;
 };

@@ -372,8 +372,9 @@ QString TerminalWindow::DialogFilter() const
 void TerminalWindow::SaveCommand()
 {
     const QString start = fileName_.isEmpty() ? s_.FolderData : fileName_;
-    const QString path = QFileDialog::getSaveFileName(this, lang_[kFileToSaveAs], start, DialogFilter(), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+    const QString path = fileChooser ? fileChooser(lang_[kFileToSaveAs], start, DialogFilter(), true)
+                                     : QFileDialog::getSaveFileName(this, lang_[kFileToSaveAs], start, DialogFilter(),
+                                                                    nullptr, QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty())
         SaveCommandTo(path);
 }
@@ -381,8 +382,10 @@ void TerminalWindow::SaveCommand()
 bool TerminalWindow::SaveCommandTo(const QString& path)
 {
     if (QFileInfo::exists(path)) {
-        if (QMessageBox::question(this, Caption(), lang_[kOverwrite], QMessageBox::Yes | QMessageBox::No)
-            != QMessageBox::Yes)
+        const int answer = questionHandler
+                               ? questionHandler(Caption(), lang_[kOverwrite], false)
+                               : QMessageBox::question(this, Caption(), lang_[kOverwrite], QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes)
             return false;
         // The previous version must survive: without a backup nothing is written.
         if (!KeepBackup(path)) {
@@ -404,7 +407,8 @@ bool TerminalWindow::SaveCommandTo(const QString& path)
 void TerminalWindow::OpenCommand()
 {
     const QString start = fileName_.isEmpty() ? s_.FolderData : fileName_;
-    const QString path = QFileDialog::getOpenFileName(this, lang_[kFileToOpen], start, DialogFilter());
+    const QString path = fileChooser ? fileChooser(lang_[kFileToOpen], start, DialogFilter(), false)
+                                     : QFileDialog::getOpenFileName(this, lang_[kFileToOpen], start, DialogFilter());
     if (!path.isEmpty())
         OpenCommandFrom(path);
 }
@@ -430,6 +434,12 @@ bool TerminalWindow::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     if (watched == txt_->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            // A double-click makes room to read: the window is maximised (and back).
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+                sub->isMaximized() ? sub->showNormal() : sub->showMaximized();
+            return true;
+        }
         if (event->type() == QEvent::MouseButtonPress
             && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
             Q_EMIT EditEntriesEnabled(HasSelection());

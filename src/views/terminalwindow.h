@@ -6,6 +6,7 @@
 // the bound the oldest text is dropped.
 
 #include <QWidget>
+#include <functional>
 
 #include "core/colors.h"
 
@@ -85,6 +86,11 @@ public:
     static bool IsRtfName(const QString& path);
     // Last file saved or opened; where the dialogs start.
     QString FileName() const { return fileName_; }
+
+    // Replace the file dialogs ("" = cancelled) and the overwrite question
+    // (QMessageBox::Yes or No) for tests and scripted runs.
+    std::function<QString(const QString& title, const QString& folder, const QString& filter, bool save)> fileChooser;
+    std::function<int(const QString& title, const QString& text, bool withCancel)> questionHandler;
     void SetFileName(const QString& name) { fileName_ = name; }
 
 Q_SIGNALS:

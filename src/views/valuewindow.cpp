@@ -240,7 +240,6 @@ bool ValueWindow::ChooseFont()
     if (!ok)
         return false;
     ApplyValueFont(chosen);
-    ApplyLayout();
     state_.ConfigChanged = true;
     Q_EMIT FontChosen(index_);
     return true;
