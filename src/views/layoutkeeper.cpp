@@ -7,6 +7,7 @@
 #include "views/valuewindow.h"
 
 #include <QEvent>
+#include <QWindowStateChangeEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -93,7 +94,11 @@ bool LayoutKeeper::eventFilter(QObject* watched, QEvent* event)
         if (sub && !IsQuiet() && sub->isVisible() && main_.isVisible())
             s_.ConfigChanged = true;
     } else if (event->type() == QEvent::WindowStateChange) {
-        if (!IsQuiet())
+        // Activation is a state change too, but not one the configuration keeps.
+        const Qt::WindowStates kept = Qt::WindowMinimized | Qt::WindowMaximized;
+        const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+        const auto* w = qobject_cast<QWidget*>(watched);
+        if (!IsQuiet() && w && (change->oldState() & kept) != (w->windowState() & kept))
             s_.ConfigChanged = true;
     }
     return QObject::eventFilter(watched, event);

@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -147,5 +148,30 @@ TEST(LayoutKeep, PlacementsThatDoNotFitAreReplacedNotIgnored)
         } else {
             EXPECT_EQ(g, QRect(QPoint(0, 0), screen)) << c.name;
         }
+    }
+}
+
+TEST(LayoutKeep, OnlyWhatTheConfigurationKeepsCountsAsAChange)
+{
+    Installation in;
+    ProgramRun r(in);
+    r.state.AutoArrange = false;
+    r.w->SetDevice(QStringLiteral("A102"));
+    r.w->ShowTable(true);
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        bool changed;
+    };
+    const Case cases[] = {
+        {"activating a window", [&] { r.w->MdiArea()->setActiveSubWindow(r.Sub(r.w->Value(2))); }, false},
+        {"arranging by the program", [&] { r.state.AutoArrange = true; r.w->RetileWindows(); r.state.AutoArrange = false; }, false},
+        {"maximising a window", [&] { r.Sub(r.w->Table())->showMaximized(); }, true},
+        {"resizing a window", [&] { r.Sub(r.w->Value(1))->resize(301, 151); }, true},
+    };
+    for (const Case& c : cases) {
+        r.state.ConfigChanged = false;
+        c.act();
+        EXPECT_EQ(r.state.ConfigChanged, c.changed) << c.what;
     }
 }

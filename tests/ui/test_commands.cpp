@@ -1,0 +1,357 @@
+// The commands of the main window's menus and toolbar, each driven through
+// its action as a user would, with its effect checked.
+
+#include "comm/connection.h"
+#include "core/appstate.h"
+#include "core/datafile.h"
+#include "core/datetime.h"
+#include "core/logtable.h"
+#include "devices/catalogue.h"
+#include "i18n/languagetable.h"
+#include "support/fakeserialport.h"
+#include "views/datafilecommands.h"
+#include "views/editcommands.h"
+#include "views/mainwindow.h"
+#include "views/tablewindow.h"
+#include "views/terminalwindow.h"
+#include "views/valuewindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace {
+struct Rig {
+    Rig()
+    {
+        state.DocumentsFolder = dir.path();
+        state.ApplyDefaults();
+        state.FolderData = dir.path();
+        state.LogFileName = dir.filePath(QStringLiteral("run.vam"));
+        ApplyDevice(state, QStringLiteral("A102"), t0);
+        state.DeviceName = QStringLiteral("A102");
+        w.warningHandler = [this](const QString&, const QString& text) { warnings << text; };
+        w.questionHandler = [this](const QString& title, const QString& text, bool) {
+            asked << title + QStringLiteral(": ") + text;
+            return answer;
+        };
+        w.fileChooser = [this](const QString&, const QString&, const QString&, bool) { return chosen; };
+        w.SetDevice(QStringLiteral("A102"));
+        w.show();
+        w.ShowTable(true);
+    }
+    // One logged reading, as the connection records it.
+    void Log(int n)
+    {
+        state.LogCount = n;
+        for (int c = 1; c <= 2; ++c) {
+            ChannelReading& r = state.Readings[c];
+            r.ReadingTime = t0 + n * kOneSecond;
+            r.ValueText = QString::number(c * 10 + n);
+            r.UnitText = QStringLiteral("mV");
+            r.HasValue = true;
+        }
+        w.Recorder().AppendTableRow(QString());
+        w.Recorder().AppendRecord(QString());
+    }
+    void Activate(QWidget* child) { w.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(child->parentWidget())); }
+    QMdiSubWindow* Sub(QWidget* child) const { return qobject_cast<QMdiSubWindow*>(child->parentWidget()); }
+    QByteArray Read(const QString& path) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString Messages() const { return w.Panel(4)->text(); } // panels count from 0
+
+    const double t0 = 46000.5;
+    QTemporaryDir dir;
+    AppState state;
+    LanguageTable lang;
+    MainWindow w{state, lang, new FakeSerialPort};
+    QStringList warnings, asked;
+    int answer = QMessageBox::Yes;
+    QString chosen;
+};
+
+// Which Edit entries are enabled, as letters: Copy, Delete, delete All,
+// Select all, Deselect all, Invert, Renumber, Font.
+QString Enabled(const EditCommands& e)
+{
+    const QList<QAction*> actions{e.CopyAction(),      e.DeleteAction(), e.ClearAction(),    e.SelectAllAction(),
+                                  e.DeselectAllAction(), e.InvertAction(), e.RenumberAction(), e.FontAction()};
+    QString out;
+    for (int i = 0; i < actions.size(); ++i)
+        out += actions[i]->isEnabled() ? QLatin1Char("CDASNIRF"[i]) : QLatin1Char('-');
+    return out;
+}
+} // namespace
+
+TEST(Commands, EditEntriesFollowTheActiveWindow)
+{
+    Rig r;
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        const char* enabled;
+    };
+    const Case cases[] = {
+        {"empty table", [&] { r.Activate(r.w.Table()); }, "-------F"},
+        {"table with rows", [&] { r.Log(1); r.Log(2); }, "--AS-IRF"},
+        {"a row selected", [&] { r.w.Table()->SelectRows({1}); }, "CDASNIRF"},
+        {"empty terminal", [&] { r.w.ShowTerminal(true); r.Activate(r.w.Terminal()); }, "-------F"},
+        {"terminal with text", [&] { r.w.Terminal()->ToevoegenTextBox("7.01 pH\r\n", 0); }, "CDAS---F"},
+        {"value window without a value", [&] { r.Activate(r.w.Value(1)); }, "-------F"},
+        {"value window with a value", [&] { r.state.Readings[1].ValueText = "7.01"; r.w.Recorder().ShowValue(1); r.w.Edit().Refresh(); }, "C------F"},
+    };
+    for (const Case& c : cases) {
+        c.act();
+        r.w.EditMenu()->aboutToShow(); // the menu brings itself up to date when it opens
+        EXPECT_EQ(Enabled(r.w.Edit()), QString::fromLatin1(c.enabled)) << c.what;
+    }
+}
+
+TEST(Commands, CopyTakesFromTheActiveWindowAndSaysSo)
+{
+    Rig r;
+    r.Log(1);
+    r.Log(2);
+    r.Activate(r.w.Table());
+    r.w.Table()->SelectRows({1});
+    r.w.Edit().CopyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), r.w.Table()->SelectionText());
+    EXPECT_EQ(r.Messages(), QStringLiteral("Last action: Edit > Copy"));
+
+    r.w.ShowTerminal(true);
+    r.w.Terminal()->ToevoegenTextBox(QStringLiteral("<5\r\n"), 0);
+    r.Activate(r.w.Terminal());
+    r.w.SetPanelText(5, QString());
+    r.w.Edit().CopyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("<5\r\n"));
+    EXPECT_EQ(r.Messages(), QStringLiteral("Last action: Edit > Copy"));
+
+    r.state.Readings[2].ValueText = QStringLiteral("12.5");
+    r.state.Readings[2].UnitText = QStringLiteral("mV");
+    r.w.Recorder().ShowValue(2);
+    r.Activate(r.w.Value(2));
+    r.w.Edit().CopyAction()->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("12.5\tmV"));
+}
+
+TEST(Commands, TableDeleteRenumberAndClearThroughTheEditMenu)
+{
+    Rig r;
+    for (int n = 1; n <= 3; ++n)
+        r.Log(n);
+    r.Activate(r.w.Table());
+    r.w.Table()->SelectRows({2});
+    r.w.Edit().DeleteAction()->trigger();
+    ASSERT_EQ(r.asked.size(), 1);
+    EXPECT_EQ(r.asked.last(), QStringLiteral("Delete: Do you wish to delete all selected points?"));
+    EXPECT_EQ(r.w.Table()->Table().Count(), 2);
+    EXPECT_EQ(r.Read(r.state.LogFileName).count("\r\n"), 3) << "header and two records left";
+
+    r.w.Edit().RenumberAction()->trigger();
+    EXPECT_EQ(r.state.LogCount, 2);
+    EXPECT_EQ(r.w.Table()->Table().Number(1), 2);
+
+    r.answer = QMessageBox::No;
+    r.w.Edit().ClearAction()->trigger(); // toolbar button 6
+    EXPECT_EQ(r.w.Table()->Table().Count(), 2) << "no keeps the table";
+    r.answer = QMessageBox::Yes;
+    r.w.Edit().ClearAction()->trigger();
+    EXPECT_EQ(r.w.Table()->Table().Count(), 0);
+    EXPECT_EQ(r.state.LogCount, 0);
+    EXPECT_EQ(r.w.Panel(3)->text(), QStringLiteral("Log# 0"));
+    EXPECT_EQ(r.Read(r.state.LogFileName).count("\r\n"), 3) << "the data file keeps its records";
+}
+
+TEST(Commands, RelativeClockIsCheckedTheSameInBothMenus)
+{
+    Rig r;
+    r.Log(1);
+    r.Activate(r.w.Table());
+    r.w.Edit().RelativeAction()->trigger();
+    EXPECT_TRUE(r.w.Table()->RelativeClockAction()->isChecked());
+    EXPECT_TRUE(r.w.Table()->RelativeTime());
+    r.w.Table()->RelativeClockAction()->trigger();
+    EXPECT_FALSE(r.w.Edit().RelativeAction()->isChecked());
+    EXPECT_FALSE(r.w.Table()->RelativeTime());
+}
+
+TEST(Commands, TerminalTextFilesThroughTheFileMenu)
+{
+    Rig r;
+    r.w.ShowTerminal(true);
+    r.w.Terminal()->ToevoegenTextBox(QStringLiteral("first\r\n"), 0);
+    r.chosen = r.dir.filePath(QStringLiteral("traffic.txt"));
+    r.w.SaveTextAction()->trigger();
+    EXPECT_EQ(r.Read(r.chosen), QByteArray("first\r\n"));
+
+    r.w.Terminal()->ToevoegenTextBox(QStringLiteral("second\r\n"), 0);
+    r.answer = QMessageBox::No;
+    r.w.SaveTextAction()->trigger();
+    EXPECT_EQ(r.Read(r.chosen), QByteArray("first\r\n")) << "no writes nothing";
+    EXPECT_TRUE(r.asked.last().endsWith(QStringLiteral("Overwrite existing file?")));
+    r.answer = QMessageBox::Yes;
+    r.w.SaveTextAction()->trigger();
+    EXPECT_EQ(r.Read(r.chosen), QByteArray("first\r\nsecond\r\n"));
+    EXPECT_EQ(r.Read(r.dir.filePath(QStringLiteral("traffic.bak"))), QByteArray("first\r\n"));
+
+    r.Sub(r.w.Terminal())->close(); // the close box hides it
+    EXPECT_FALSE(r.state.TerminalVisible);
+    r.chosen = r.dir.filePath(QStringLiteral("traffic.bak"));
+    r.w.OpenTextAction()->trigger();
+    EXPECT_TRUE(r.state.TerminalVisible) << "opening shows the terminal";
+    EXPECT_EQ(r.w.Terminal()->Text(), QStringLiteral("first\n"));
+    r.chosen.clear();
+    r.w.OpenTextAction()->trigger();
+    EXPECT_EQ(r.w.Terminal()->Text(), QStringLiteral("first\n")) << "a cancelled dialog changes nothing";
+}
+
+TEST(Commands, TerminalShowsByTheViewMenuHidesByItsCloseBoxAndMaximisesOnDoubleClick)
+{
+    Rig r;
+    r.w.ViewTerminalAction()->trigger();
+    EXPECT_TRUE(r.Sub(r.w.Terminal())->isVisible());
+    r.w.ViewTerminalAction()->trigger();
+    EXPECT_TRUE(r.Sub(r.w.Terminal())->isVisible()) << "the View command never hides";
+    EXPECT_TRUE(r.w.ViewTerminalAction()->isChecked());
+    QTest::mouseDClick(r.w.Terminal()->TextBox()->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(r.Sub(r.w.Terminal())->isMaximized());
+    r.Sub(r.w.Terminal())->close();
+    EXPECT_TRUE(r.Sub(r.w.Terminal())->isHidden());
+    EXPECT_FALSE(r.w.ViewTerminalAction()->isChecked());
+}
+
+TEST(Commands, TerminalContextMenuIsTheEditMenuWithItsFileCommands)
+{
+    Rig r;
+    r.w.ShowTerminal(true);
+    r.Activate(r.w.Terminal());
+    r.w.Terminal()->ToevoegenTextBox(QStringLiteral("abc\r\n"), 0);
+    std::unique_ptr<QMenu> menu(r.w.Edit().TerminalContextMenu({r.w.OpenTextAction(), r.w.SaveTextAction()}));
+    QStringList entries;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator() && a->isEnabled())
+            entries << a->text();
+    EXPECT_TRUE(entries.contains(QStringLiteral("&Copy")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("&Open text file")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("&Save to text file")));
+    EXPECT_FALSE(entries.contains(QStringLiteral("&Renumber"))) << "table entries stay off";
+}
+
+TEST(Commands, WindowFontForTheActiveWindowIsKeptAsAChange)
+{
+    Rig r;
+    r.w.ShowTerminal(true);
+    r.w.Edit().fontChooser = [](QFont& f) {
+        f.setFamily(QStringLiteral("DejaVu Serif"));
+        f.setItalic(true);
+        return true;
+    };
+    for (QWidget* target : {static_cast<QWidget*>(r.w.Terminal()), static_cast<QWidget*>(r.w.Value(2)),
+                            static_cast<QWidget*>(r.w.Table())}) {
+        r.state.ConfigChanged = false;
+        r.Activate(target);
+        r.w.Edit().Refresh();
+        ASSERT_TRUE(r.w.Edit().FontAction()->isEnabled());
+        r.w.Edit().FontAction()->trigger();
+        EXPECT_TRUE(r.state.ConfigChanged) << target->metaObject()->className();
+    }
+    EXPECT_TRUE(r.w.Terminal()->TextBox()->font().italic());
+    EXPECT_EQ(r.state.TerminalFontName, QStringLiteral("DejaVu Serif"));
+    EXPECT_TRUE(r.w.Value(2)->ValueLabel()->font().italic());
+    EXPECT_FALSE(r.w.Value(1)->ValueLabel()->font().italic()) << "only the active window";
+    EXPECT_TRUE(r.w.Table()->View()->font().italic());
+}
+
+TEST(Commands, ViewValuesShowsTheSameWindowsAgain)
+{
+    Rig r;
+    r.state.Readings[1].ValueText = QStringLiteral("7.01");
+    r.w.Recorder().ShowValue(1);
+    ValueWindow* before = r.w.Value(1);
+    r.Sub(before)->close();
+    EXPECT_TRUE(r.Sub(before)->isHidden());
+    EXPECT_FALSE(r.state.Channel(1).Value);
+    r.w.ViewValuesAction()->trigger();
+    EXPECT_EQ(r.w.Value(1), before) << "not rebuilt";
+    EXPECT_FALSE(r.Sub(before)->isHidden());
+    EXPECT_TRUE(r.state.Channel(1).Value);
+    EXPECT_EQ(before->ValueLabel()->text(), QStringLiteral("7.01")) << "the shown value stays";
+}
+
+TEST(Commands, WindowMenuArrangesWithoutOverlaps)
+{
+    Rig r;
+    r.w.resize(1000, 700);
+    r.w.ShowTerminal(true);
+    for (int arrange : {TileHorizontal, TileVertical}) {
+        r.w.ArrangeAction(arrange)->trigger();
+        EXPECT_EQ(r.state.LastWindowArrange, arrange);
+        QList<QRect> rects;
+        for (QMdiSubWindow* sub : r.w.MdiArea()->subWindowList())
+            if (sub->isVisible())
+                rects << sub->geometry();
+        ASSERT_EQ(rects.size(), 4); // two value windows, table, terminal
+        for (int i = 0; i < rects.size(); ++i)
+            for (int j = i + 1; j < rects.size(); ++j)
+                EXPECT_FALSE(rects[i].intersects(rects[j])) << arrange << ": " << i << " and " << j;
+    }
+}
+
+TEST(Commands, NewAsksTheFileNameAndStartsAnEmptyTable)
+{
+    Rig r;
+    r.Log(1);
+    r.state.LogFileName = r.dir.filePath(QStringLiteral("named.vam")); // readings safe in a named file
+    r.w.NewAction()->trigger(); // cancelled in the dialog
+    EXPECT_EQ(r.w.Table()->Table().Count(), 1);
+    EXPECT_TRUE(r.asked.isEmpty());
+
+    r.chosen = r.dir.filePath(QStringLiteral("next"));
+    QFile old(r.chosen + QStringLiteral(".vam"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    r.w.NewAction()->trigger();
+    EXPECT_EQ(r.asked.value(0), QStringLiteral("New file to save as ...: Overwrite existing file?"));
+    EXPECT_EQ(r.state.LogFileName, r.chosen + QStringLiteral(".vam"));
+    EXPECT_EQ(r.Read(r.dir.filePath(QStringLiteral("next.bak"))), QByteArray("old"));
+    EXPECT_EQ(r.w.Table()->Table().Count(), 0);
+    EXPECT_EQ(r.state.LogCount, 0);
+    EXPECT_TRUE(r.w.windowTitle().contains(QStringLiteral("next.vam")));
+}
+
+TEST(Commands, OpenAsksToSaveAnUntitledTableFirst)
+{
+    Rig r;
+    r.state.LogFileName = UntitledDataFileName(r.state);
+    r.Log(1);
+    r.Log(2);
+    const QString other = r.dir.filePath(QStringLiteral("other.vam"));
+    QFile::copy(r.state.LogFileName, other);
+    r.answer = QMessageBox::Cancel;
+    r.chosen = other;
+    r.w.OpenAction()->trigger();
+    EXPECT_EQ(r.asked.value(0), QStringLiteral("VAM: Do you wish to save the current data?"));
+    EXPECT_EQ(r.state.LogFileName, UntitledDataFileName(r.state)) << "cancel opens nothing";
+
+    r.answer = QMessageBox::No;
+    r.w.OpenAction()->trigger();
+    EXPECT_EQ(r.state.LogFileName, other);
+    EXPECT_EQ(r.w.Table()->Table().Count(), 2);
+    EXPECT_FALSE(r.w.FileCommands().TableUnsaved());
+}
