@@ -147,6 +147,9 @@ struct AppState : AppSettings {
     // ---- Settings-store preferences
     qint16 LastWindowArrange = TileHorizontal;
     bool AutoArrange = true;
+    // "Extend frame": value and terminal windows get a full sizable frame;
+    // without it a slim tool-window frame (a title with its close box only).
+    bool ExtendFrame = true;
     qint16 SettingsTab = 0;
 
     // ---- Program paths and names

@@ -390,6 +390,7 @@ void MainWindow::RebuildValueWindows()
         valueSubs_[size_t(ch)] = sub;
         value->LaadStrings();
         connect(value, &ValueWindow::ClosedByUser, this, [this](int) { RetileWindows(); });
+        ApplyFrameStyle(sub);
         sub->setVisible(s_.ChannelInUse(ch) && s_.Channel(ch).Value);
         layoutKeeper_->Watch(sub);
     }
@@ -572,6 +573,7 @@ void MainWindow::ShowTerminalForTransfer(const QString& fileName)
 
 void MainWindow::ShowTerminal(bool visible)
 {
+    ApplyFrameStyle(terminalSub_);
     s_.TerminalVisible = visible;
     actViewTerminal_->setChecked(visible);
     terminalSub_->setVisible(visible);
@@ -603,6 +605,23 @@ QAction* MainWindow::ArrangeAction(int arrange) const
     case Cascade: return actCascade_;
     case ArrangeIcons: return actArrangeIcons_;
     default: return actTileH_;
+    }
+}
+
+void MainWindow::ApplyFrameStyle(QMdiSubWindow* sub)
+{
+    if (!sub)
+        return;
+    const bool hidden = sub->isHidden();
+    // Without the extended frame the window is a slim tool window: a title
+    // with its close box only (the area's sub-windows cannot be real tool windows).
+    const Qt::WindowFlags flags =
+        s_.ExtendFrame ? Qt::WindowFlags(Qt::SubWindow)
+                       : Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (sub->windowFlags() != flags) {
+        sub->setWindowFlags(flags);
+        if (!hidden)
+            sub->show(); // changing the flags hides a window
     }
 }
 

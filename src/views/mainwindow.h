@@ -94,6 +94,8 @@ public:
     QAction* ArrangeAction(int arrange) const;
     // View > Values: the windows of the channels in use shown again, as they were.
     void ShowValueWindows();
+    // The frame of a value or terminal window by the "Extend frame" option.
+    void ApplyFrameStyle(QMdiSubWindow* sub);
     TableWindow* Table() const { return tableWin_; }
     TerminalWindow* Terminal() const { return terminalWin_; }
     // Shows or hides the terminal window (View menu).

@@ -355,3 +355,18 @@ TEST(Commands, OpenAsksToSaveAnUntitledTableFirst)
     EXPECT_EQ(r.w.Table()->Table().Count(), 2);
     EXPECT_FALSE(r.w.FileCommands().TableUnsaved());
 }
+
+TEST(Commands, ExtendFrameDecidesTheFrameOfValueAndTerminalWindows)
+{
+    for (bool extend : {true, false}) {
+        Rig r;
+        r.state.ExtendFrame = extend;
+        r.w.SetDevice(QStringLiteral("A102"));
+        r.w.ShowTerminal(true);
+        for (QWidget* child : {static_cast<QWidget*>(r.w.Value(1)), static_cast<QWidget*>(r.w.Terminal())}) {
+            EXPECT_EQ(r.Sub(child)->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint), extend) << extend;
+            EXPECT_TRUE(r.Sub(child)->isVisible()) << extend;
+        }
+        EXPECT_TRUE(r.Sub(r.w.Table())->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint)) << "the table keeps its frame";
+    }
+}

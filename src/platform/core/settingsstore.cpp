@@ -51,6 +51,7 @@ void SettingsStore::LoadPreferences(AppState& s) const
     const int arrange = Value(kSettings, QStringLiteral("LastWindowArrange")).toInt(&ok);
     s.LastWindowArrange = (ok && arrange >= TileHorizontal && arrange <= ArrangeIcons) ? qint16(arrange) : qint16(TileHorizontal);
     s.AutoArrange = StoredBool(Value(kSettings, QStringLiteral("AutoArrange"), QStringLiteral("True")), true);
+    s.ExtendFrame = StoredBool(Value(kSettings, QStringLiteral("ExtendFrame"), QStringLiteral("True")), true);
     const int tab = Value(kSettings, QStringLiteral("Tab")).toInt(&ok);
     s.SettingsTab = (ok && tab >= 0 && tab < 32) ? qint16(tab) : qint16(0);
 }
@@ -58,6 +59,11 @@ void SettingsStore::LoadPreferences(AppState& s) const
 void SettingsStore::SaveLastWindowArrange(qint16 arrange)
 {
     SetValue(kSettings, QStringLiteral("LastWindowArrange"), QString::number(arrange));
+}
+
+void SettingsStore::SaveExtendFrame(bool on)
+{
+    SetValue(kSettings, QStringLiteral("ExtendFrame"), on ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 void SettingsStore::SaveAutoArrange(bool on)

@@ -23,10 +23,11 @@ public:
     void SetValue(const QString& section, const QString& key, const QString& value);
     bool Contains(const QString& section, const QString& key) const;
 
-    // "LastWindowArrange", "AutoArrange" and "Tab" of section "Settings" into the state.
+    // "LastWindowArrange", "AutoArrange", "ExtendFrame" and "Tab" of section "Settings" into the state.
     void LoadPreferences(AppState& state) const;
     void SaveLastWindowArrange(qint16 arrange);
     void SaveAutoArrange(bool on);
+    void SaveExtendFrame(bool on);
     void SaveSettingsTab(qint16 tab);
 
     // "FileNameSettings": the last configuration file used.
