@@ -83,6 +83,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     layoutKeeper_->Watch(tableSub_);
     connect(tableWin_, &TableWindow::ClosedByUser, this, [this] {
         s_.TableVisible = false;
+        s_.ConfigChanged = true;
         actViewTable_->setChecked(false);
         RetileWindows();
     });
@@ -176,13 +177,18 @@ void MainWindow::BuildMenus()
 
     viewMenu_ = menuBar()->addMenu(QString());
     actViewValues_ = viewMenu_->addAction(QString(), this, &MainWindow::ShowValueWindows);
-    actViewTable_ = viewMenu_->addAction(QString(), this, [this](bool on) { ShowTable(on); });
+    actViewTable_ = viewMenu_->addAction(QString(), this, [this](bool on) {
+        ShowTable(on);
+        s_.ConfigChanged = true; // the table's visibility is part of the set-up
+    });
     actViewTable_->setCheckable(true);
     actViewTable_->setChecked(s_.TableVisible);
     actViewGraphs_ = viewMenu_->addAction(QString());
     // Shows the terminal; only its close box hides it.
     actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this, [this] {
         conn_->ShowLastAction(actViewTerminal_->text());
+        if (!s_.TerminalVisible)
+            s_.ConfigChanged = true;
         ShowTerminal(true);
     });
     actViewTerminal_->setCheckable(true);
@@ -389,7 +395,10 @@ void MainWindow::RebuildValueWindows()
         sub->resize(260, 130);
         valueSubs_[size_t(ch)] = sub;
         value->LaadStrings();
-        connect(value, &ValueWindow::ClosedByUser, this, [this](int) { RetileWindows(); });
+        connect(value, &ValueWindow::ClosedByUser, this, [this](int) {
+            s_.ConfigChanged = true; // the channel's window is no longer shown
+            RetileWindows();
+        });
         ApplyFrameStyle(sub);
         sub->setVisible(s_.ChannelInUse(ch) && s_.Channel(ch).Value);
         layoutKeeper_->Watch(sub);

@@ -1,6 +1,9 @@
 #include "core/appstate.h"
 #include "core/commandline.h"
 #include "core/configlayout.h"
+#include "core/datetime.h"
+#include "core/logtable.h"
+#include "views/editcommands.h"
 #include "core/startup.h"
 #include "i18n/languagetable.h"
 #include "platform/core/settingsstore.h"
@@ -15,6 +18,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -87,6 +91,20 @@ TEST(LayoutKeep, MovedWindowsAndChangedFontsComeBackAtTheNextStart)
         tf.setBold(true);
         r.w->Terminal()->ApplyFont(tf);
         r.w->Table()->View()->setColumnWidth(1, 140);
+        // A deleted table row (the table edited in the session).
+        for (int n = 1; n <= 2; ++n) {
+            r.state.LogCount = n;
+            r.state.Readings[1].ReadingTime = NowDays() + n / 86400.0;
+            r.state.Readings[1].ValueText = QString::number(n);
+            r.state.Readings[1].HasValue = true;
+            r.w->Recorder().AppendTableRow(QString());
+            r.w->Recorder().AppendRecord(QString());
+        }
+        r.w->questionHandler = [](const QString&, const QString&, bool) { return int(QMessageBox::Yes); };
+        r.w->MdiArea()->setActiveSubWindow(r.Sub(r.w->Table()));
+        r.w->Table()->SelectRows({0});
+        r.w->Edit().DeleteAction()->trigger();
+        ASSERT_EQ(r.w->Table()->Table().Count(), 1);
 
         value1 = v1->geometry();
         table = r.Sub(r.w->Table())->geometry();
@@ -168,10 +186,43 @@ TEST(LayoutKeep, OnlyWhatTheConfigurationKeepsCountsAsAChange)
         {"arranging by the program", [&] { r.state.AutoArrange = true; r.w->RetileWindows(); r.state.AutoArrange = false; }, false},
         {"maximising a window", [&] { r.Sub(r.w->Table())->showMaximized(); }, true},
         {"resizing a window", [&] { r.Sub(r.w->Value(1))->resize(301, 151); }, true},
+        {"closing a value window", [&] { r.Sub(r.w->Value(2))->close(); }, true},
+        {"showing the value windows again", [&] { r.w->ViewValuesAction()->trigger(); }, true},
+        {"hiding the table", [&] { r.Sub(r.w->Table())->close(); }, true},
+        {"showing the terminal", [&] { r.w->ViewTerminalAction()->trigger(); }, true},
+        {"showing the shown terminal", [&] { r.w->ViewTerminalAction()->trigger(); }, false},
     };
     for (const Case& c : cases) {
         r.state.ConfigChanged = false;
         c.act();
         EXPECT_EQ(r.state.ConfigChanged, c.changed) << c.what;
     }
+}
+
+TEST(LayoutKeep, RecentFilesAndTheConfigurationFollowTheOpenedFile)
+{
+    Installation in;
+    ProgramRun r(in);
+    r.w->questionHandler = [](const QString&, const QString&, bool) { return int(QMessageBox::No); };
+    QStringList files;
+    for (const char* name : {"a.vam", "b.vam"}) {
+        files << QDir(r.state.FolderData).filePath(QLatin1String(name));
+        QFile f(files.last());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("'A101'\r\n'" + QByteArray(name) + "'\r\n");
+    }
+    for (const QString& file : files) {
+        r.w->fileChooser = [file](const QString&, const QString&, const QString&, bool) { return file; };
+        r.w->OpenAction()->trigger();
+    }
+    ASSERT_EQ(r.w->RecentFileActions().size(), 2);
+    EXPECT_TRUE(r.w->RecentFileActions().value(0)->text().contains(QStringLiteral("B.vam"))) << "newest first";
+    QFile cfg(r.state.ConfigFileName);
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly)) << "opening a file writes the configuration";
+    EXPECT_TRUE(cfg.readAll().contains(QDir::toNativeSeparators(files.last()).toLatin1()));
+
+    r.w->RecentFileActions().value(1)->trigger(); // a.vam again
+    EXPECT_EQ(r.state.LogFileName, files.first());
+    ASSERT_EQ(r.w->RecentFileActions().size(), 2) << "no duplicates";
+    EXPECT_TRUE(r.w->RecentFileActions().value(0)->text().contains(QStringLiteral("A.vam")));
 }
