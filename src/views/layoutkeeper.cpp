@@ -2,6 +2,7 @@
 
 #include "core/appstate.h"
 #include "core/configlayout.h"
+#include "core/windowarrange.h"
 #include "views/tablewindow.h"
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
@@ -221,5 +222,62 @@ void LayoutKeeper::Apply(const ConfigLayout& layout, const ChildWindows& childre
         ApplyPlacement(children.Terminal, layout.Terminal.Window);
         if (auto* terminal = qobject_cast<TerminalWindow*>(children.Terminal->widget()))
             terminal->ApplyStateFont();
+    }
+}
+
+bool LayoutKeeper::Arrange(const ChildWindows& children)
+{
+    const Quiet quiet(*this);
+    const QRect area = area_.viewport()->rect();
+    if (area.width() < 50 || area.height() < 50)
+        return false; // not laid out yet
+    // Value windows first in channel order, then the others as the area lists them.
+    std::vector<QMdiSubWindow*> subs;
+    for (QMdiSubWindow* sub : children.Values)
+        if (sub && !sub->isHidden())
+            subs.push_back(sub);
+    for (QMdiSubWindow* sub : area_.subWindowList())
+        if (!sub->isHidden() && !qobject_cast<ValueWindow*>(sub->widget()))
+            subs.push_back(sub);
+    std::vector<ArrangeItem> items;
+    for (QMdiSubWindow* sub : subs) {
+        ArrangeItem item;
+        item.kind = sub == children.Table       ? ArrangeKind::Table
+                    : sub == children.Terminal  ? ArrangeKind::Terminal
+                    : qobject_cast<ValueWindow*>(sub->widget()) ? ArrangeKind::Value
+                                                                : ArrangeKind::Graph;
+        item.minimised = sub->isMinimized();
+        item.size = sub->size();
+        items.push_back(item);
+    }
+    const std::vector<QRect> rects = ArrangeWindows(area, items, ArrangeSettings::From(s_));
+    bool moved = false;
+    for (size_t i = 0; i < subs.size() && i < rects.size(); ++i) {
+        if (!rects[i].isValid())
+            continue;
+        if (subs[i]->isMaximized())
+            subs[i]->showNormal();
+        if (subs[i]->geometry() != rects[i]) {
+            subs[i]->setGeometry(rects[i]);
+            moved = true;
+        }
+    }
+    return moved;
+}
+
+void LayoutKeeper::ApplyFrameStyle(QMdiSubWindow* sub)
+{
+    if (!sub)
+        return;
+    const bool hidden = sub->isHidden();
+    // Without the extended frame the window is a slim tool window: a title
+    // with its close box only (the area's sub-windows cannot be real tool windows).
+    const Qt::WindowFlags flags =
+        s_.ExtendFrame ? Qt::WindowFlags(Qt::SubWindow)
+                       : Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    if (sub->windowFlags() != flags) {
+        sub->setWindowFlags(flags);
+        if (!hidden)
+            sub->show(); // changing the flags hides a window
     }
 }

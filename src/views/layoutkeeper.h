@@ -63,6 +63,12 @@ public:
     // does not fit becomes a normal window at 0, 0 with the screen's size.
     void Apply(const ConfigLayout& layout, const ChildWindows& children);
 
+    // Arranges the shown child windows by the arrangement settings (value
+    // windows first, in channel order); true when one moved.
+    bool Arrange(const ChildWindows& children);
+    // The frame of a value or terminal window by the "Extend frame" option.
+    void ApplyFrameStyle(QMdiSubWindow* sub);
+
     // The main window moved or was resized by the user.
     void MainWindowChanged(bool spontaneous);
 

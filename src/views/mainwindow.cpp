@@ -15,7 +15,7 @@
 #include "views/layoutkeeper.h"
 #include "views/datafilecommands.h"
 #include "views/editcommands.h"
-#include "core/windowarrange.h"
+#include "views/configcommands.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -93,6 +93,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
                                    [this](const DataFileReport& r) { return ShowReport(r); }, this);
     conn_ = new Connection(s_, lang_, *port_, *recorder_, *this, *this, this);
     BuildDataFileCommands();
+    BuildConfigCommands();
 
     terminalWin_ = new TerminalWindow(s_, lang_);
     terminalSub_ = mdi_->addSubWindow(terminalWin_);
@@ -163,9 +164,9 @@ void MainWindow::BuildMenus()
     connect(actNew_, &QAction::triggered, this, [this] { fileCmds_->New(); });
     connect(actOpen_, &QAction::triggered, this, [this] { fileCmds_->Open(); });
     connect(actSaveAs_, &QAction::triggered, this, [this] { fileCmds_->SaveAs(); });
-    connect(actSaveSettings_, &QAction::triggered, this, &MainWindow::SaveSettingsCommand);
-    connect(actSaveSettingsAs_, &QAction::triggered, this, &MainWindow::SaveSettingsAsCommand);
-    connect(actReadSettings_, &QAction::triggered, this, &MainWindow::ReadSettingsCommand);
+    connect(actSaveSettings_, &QAction::triggered, this, [this] { configCmds_->Save(); });
+    connect(actSaveSettingsAs_, &QAction::triggered, this, [this] { configCmds_->SaveAs(); });
+    connect(actReadSettings_, &QAction::triggered, this, [this] { configCmds_->Read(); });
     recentSeparator_ = fileMenu_->insertSeparator(actExit_);
     // Printing arrives with its own commands.
     for (QAction* a : {actPrint_, actPrinterSettings_})
@@ -617,22 +618,7 @@ QAction* MainWindow::ArrangeAction(int arrange) const
     }
 }
 
-void MainWindow::ApplyFrameStyle(QMdiSubWindow* sub)
-{
-    if (!sub)
-        return;
-    const bool hidden = sub->isHidden();
-    // Without the extended frame the window is a slim tool window: a title
-    // with its close box only (the area's sub-windows cannot be real tool windows).
-    const Qt::WindowFlags flags =
-        s_.ExtendFrame ? Qt::WindowFlags(Qt::SubWindow)
-                       : Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
-    if (sub->windowFlags() != flags) {
-        sub->setWindowFlags(flags);
-        if (!hidden)
-            sub->show(); // changing the flags hides a window
-    }
-}
+void MainWindow::ApplyFrameStyle(QMdiSubWindow* sub) { layoutKeeper_->ApplyFrameStyle(sub); }
 
 void MainWindow::ShowValueWindows()
 {
@@ -666,45 +652,7 @@ void MainWindow::RetileWindows()
         Arrange();
 }
 
-bool MainWindow::Arrange()
-{
-    const LayoutKeeper::Quiet quiet(*layoutKeeper_);
-    const QRect area = mdi_->viewport()->rect();
-    if (area.width() < 50 || area.height() < 50)
-        return false; // not laid out yet
-    // Value windows first in channel order, then the others as the area lists them.
-    std::vector<QMdiSubWindow*> subs;
-    for (const auto& sub : valueSubs_)
-        if (sub && !sub->isHidden())
-            subs.push_back(sub);
-    for (QMdiSubWindow* sub : mdi_->subWindowList())
-        if (!sub->isHidden() && !qobject_cast<ValueWindow*>(sub->widget()))
-            subs.push_back(sub);
-    std::vector<ArrangeItem> items;
-    for (QMdiSubWindow* sub : subs) {
-        ArrangeItem item;
-        item.kind = sub == tableSub_       ? ArrangeKind::Table
-                    : sub == terminalSub_  ? ArrangeKind::Terminal
-                    : qobject_cast<ValueWindow*>(sub->widget()) ? ArrangeKind::Value
-                                                                : ArrangeKind::Graph;
-        item.minimised = sub->isMinimized();
-        item.size = sub->size();
-        items.push_back(item);
-    }
-    const std::vector<QRect> rects = ArrangeWindows(area, items, ArrangeSettings::From(s_));
-    bool moved = false;
-    for (size_t i = 0; i < subs.size() && i < rects.size(); ++i) {
-        if (!rects[i].isValid())
-            continue;
-        if (subs[i]->isMaximized())
-            subs[i]->showNormal();
-        if (subs[i]->geometry() != rects[i]) {
-            subs[i]->setGeometry(rects[i]);
-            moved = true;
-        }
-    }
-    return moved;
-}
+bool MainWindow::Arrange() { return layoutKeeper_->Arrange(Children()); }
 
 void MainWindow::ShowWarning(const QString& title, const QString& text)
 {
@@ -878,6 +826,7 @@ void MainWindow::AttachStartup(SettingsStore* store, const CommandLineOptions* o
 {
     store_ = store;
     fileCmds_->SetStore(store);
+    configCmds_->SetStore(store);
     options_ = options;
     env_ = env;
     onArrangementChosen = [this](int arrange) {
@@ -985,66 +934,23 @@ void MainWindow::LoadRecentFilesMenu()
     }
 }
 
-void MainWindow::SaveSettingsCommand()
+void MainWindow::BuildConfigCommands()
 {
-    if (!store_)
-        return;
-    CollectLayout();
-    const CommandOutcome out = ::SaveSettingsCommand(s_, *store_, lang_, *layout_);
-    if (!out.Ok)
-        ShowWarning(QStringLiteral("VAM"), out.Message);
-    SetPanelText(PanelMessages, out.Status);
-    LoadRecentFilesMenu();
-}
-
-void MainWindow::SaveSettingsAsCommand()
-{
-    if (!store_)
-        return;
-    const QString filter = lang_[77] + QStringLiteral(" (*") + s_.ConfigExtension + QLatin1Char(')');
-    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderSettings, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(s_.ConfigExtension.mid(1));
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const QString chosen = dialog.selectedFiles().value(0);
-    if (QFileInfo::exists(chosen) && Ask(lang_[kFileToSaveAs], lang_[kOverwrite], false) != QMessageBox::Yes)
-        return;
-    CollectLayout();
-    const CommandOutcome out = SaveSettingsAs(s_, *store_, lang_, *layout_, chosen);
-    if (!out.Ok)
-        ShowWarning(QStringLiteral("VAM"), out.Message);
-    SetPanelText(PanelMessages, out.Status);
-    LaadStrings();
-}
-
-void MainWindow::ReadSettingsCommand()
-{
-    if (!store_)
-        return;
-    const Question q = SaveSettingsQuestion(s_, lang_);
-    if (q.Ask) {
-        const int answer = Ask(q.Title, q.Text, true);
-        if (answer == QMessageBox::Cancel)
-            return;
-        if (answer == QMessageBox::Yes) {
-            CollectLayout();
-            const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
-            if (!out.Ok) {
-                ShowWarning(QStringLiteral("VAM"), out.Message);
-                return; // unsaved changes are not thrown away
-            }
-        }
-    }
-    const QString filter = lang_[18] + QStringLiteral(" (*") + s_.ConfigExtension + QLatin1Char(')');
-    const QString chosen = QFileDialog::getOpenFileName(this, lang_[kFileToOpen], s_.FolderSettings, filter);
-    if (chosen.isEmpty())
-        return;
-    const CommandOutcome out = ChooseConfiguration(s_, *store_, lang_, chosen);
-    if (!out.Ok) {
-        ShowWarning(lang_[kFileToOpen], out.Message);
-        return;
-    }
-    StartupPass();
+    ConfigCommands::Hooks h;
+    h.chooseFile = [this](const QString& title, const QString& folder, const QString& filter, bool save) {
+        return ChooseFile(title, folder, filter, save);
+    };
+    h.ask = [this](const QString& title, const QString& text, bool withCancel) { return Ask(title, text, withCancel); };
+    h.warn = [this](const QString& title, const QString& text) { ShowWarning(title, text); };
+    h.collectLayout = [this] { CollectLayout(); };
+    h.write = [this] { return WriteSettings(s_, lang_, *layout_); };
+    h.writeAs = [this](const QString& path) { return SaveSettingsAs(s_, *store_, lang_, *layout_, path); };
+    h.saveCommand = [this] { return ::SaveSettingsCommand(s_, *store_, lang_, *layout_); };
+    h.done = [this](const QString& status) {
+        SetPanelText(PanelMessages, status);
+        LoadRecentFilesMenu();
+        LaadStrings(); // the tooltip names the configuration file
+    };
+    h.reload = [this] { StartupPass(); };
+    configCmds_ = new ConfigCommands(s_, lang_, std::move(h), this);
 }

@@ -36,6 +36,7 @@ class DataFile;
 class WindowRecorder;
 class DataFileCommands;
 class EditCommands;
+class ConfigCommands;
 class LayoutKeeper;
 struct ChildWindows;
 struct DataFileReport;
@@ -108,6 +109,9 @@ public:
     // The data-file commands of the File menu.
     DataFileCommands& FileCommands() { return *fileCmds_; }
     QAction* NewAction() const { return actNew_; }
+    QAction* ReadSettingsAction() const { return actReadSettings_; }
+    QAction* SaveSettingsAction() const { return actSaveSettings_; }
+    QAction* SaveSettingsAsAction() const { return actSaveSettingsAs_; }
     QAction* OpenAction() const { return actOpen_; }
     QAction* SaveAsAction() const { return actSaveAs_; }
     QList<QAction*> RecentFileActions() const { return recentActions_; }
@@ -162,9 +166,7 @@ private:
     void ApplyLayout();
     void LoadRecentFilesMenu();
     void BuildDataFileCommands();
-    void SaveSettingsCommand();
-    void SaveSettingsAsCommand();
-    void ReadSettingsCommand();
+    void BuildConfigCommands();
     // Stops the connection, deals with held-back records and writes the
     // configuration; false when the user chose to keep the program running.
     bool FinishExit(bool mayAsk);
@@ -190,6 +192,7 @@ private:
     LayoutKeeper* layoutKeeper_ = nullptr;
     DataFileCommands* fileCmds_ = nullptr;
     EditCommands* editCmds_ = nullptr;
+    ConfigCommands* configCmds_ = nullptr;
     QPointer<QProgressDialog> loadProgress_;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;

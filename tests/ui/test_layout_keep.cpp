@@ -16,6 +16,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMessageBox>
@@ -225,4 +227,51 @@ TEST(LayoutKeep, RecentFilesAndTheConfigurationFollowTheOpenedFile)
     EXPECT_EQ(r.state.LogFileName, files.first());
     ASSERT_EQ(r.w->RecentFileActions().size(), 2) << "no duplicates";
     EXPECT_TRUE(r.w->RecentFileActions().value(0)->text().contains(QStringLiteral("A.vam")));
+}
+
+TEST(LayoutKeep, ConfigurationCommandsAskOnlyWhatTheyMust)
+{
+    Installation in;
+    ProgramRun r(in);
+    QStringList asked;
+    int answer = QMessageBox::Cancel;
+    r.w->questionHandler = [&](const QString&, const QString& text, bool) {
+        asked << text;
+        return answer;
+    };
+    const QString other = QDir(r.state.FolderSettings).filePath(QStringLiteral("Other.CFG"));
+    QFile f(other);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[DEVICE]\r\nDevice = H261\r\n");
+    f.close();
+    QString chosen = other;
+    r.w->fileChooser = [&](const QString&, const QString&, const QString&, bool) { return chosen; };
+
+    r.state.ConfigChanged = true;
+    r.w->ReadSettingsAction()->trigger();
+    EXPECT_EQ(asked, QStringList{QStringLiteral("Do you wish to save the settings?")});
+    EXPECT_NE(r.state.DeviceName, QStringLiteral("H261")) << "cancel keeps the set-up";
+
+    asked.clear();
+    r.state.ConfigChanged = false;
+    r.w->ReadSettingsAction()->trigger();
+    EXPECT_TRUE(asked.isEmpty()) << "nothing to save, nothing asked";
+    EXPECT_EQ(r.state.DeviceName, QStringLiteral("H261"));
+    EXPECT_EQ(r.state.ConfigFileName, other);
+    EXPECT_EQ(r.w->Value(4) != nullptr, true);
+
+    r.w->SaveSettingsAction()->trigger();
+    EXPECT_EQ(r.w->Panel(4)->text(), QStringLiteral("Settings saved!"));
+
+    chosen = QDir(r.state.FolderSettings).filePath(QStringLiteral("Copy"));
+    r.w->SaveSettingsAsAction()->trigger();
+    EXPECT_EQ(r.state.ConfigFileName, chosen + QStringLiteral(".CFG"));
+    EXPECT_TRUE(QFileInfo::exists(chosen + QStringLiteral(".CFG")));
+    answer = QMessageBox::No;
+    QFile::remove(other);
+    QFile::copy(chosen + QStringLiteral(".CFG"), other);
+    chosen = other;
+    r.w->SaveSettingsAsAction()->trigger();
+    EXPECT_EQ(asked.last(), QStringLiteral("Overwrite existing file?"));
+    EXPECT_EQ(r.state.ConfigFileName, QDir(r.state.FolderSettings).filePath(QStringLiteral("Copy.CFG"))) << "no keeps the file";
 }
