@@ -26,7 +26,7 @@ mkdir -p "$settings" "$data"
 printf '%s\r\n' "[COMMUNICATION]" "Serial Port = COM1" "Baudrate = 9600" \
   "[DEVICE]" "Device = $model" "Poll values = 1" "Interval = 1" \
   "[LOG]" "Interval = 2" "ConnectAtStart = 1" "LogAtStart = 1" \
-  "[TABLE]" "Visible = 1" > "$workdir/demo.cfg"
+  "[TABLE]" "Visible = 1" "[TERMINAL]" "Visible = 1" > "$workdir/demo.cfg"
 build/tools/cli/vam-cli config "$workdir/demo.cfg" --out "$settings/VAM.CFGdemo"
 
 build/tools/metersim/vam-metersim --model "$model" --seed 7 --ignore-stdin > "$workdir/sim.out" 2> "$workdir/sim.err" &

@@ -272,6 +272,7 @@ TEST(LayoutKeep, ConfigurationCommandsAskOnlyWhatTheyMust)
     QFile::copy(chosen + QStringLiteral(".CFG"), other);
     chosen = other;
     r.w->SaveSettingsAsAction()->trigger();
+    ASSERT_FALSE(asked.isEmpty());
     EXPECT_EQ(asked.last(), QStringLiteral("Overwrite existing file?"));
     EXPECT_EQ(r.state.ConfigFileName, QDir(r.state.FolderSettings).filePath(QStringLiteral("Copy.CFG"))) << "no keeps the file";
 }
