@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqcustomplot-dev
   libzip-dev
   googletest libgtest-dev clang libclang-rt-14-dev
   qt6-qpa-plugins fonts-dejavu-core
