@@ -360,6 +360,34 @@ TEST(SettingsGrids, RowsNamedInOrder)
     EXPECT_EQ(names[6], QStringLiteral("Value, text when high alarm"));
     EXPECT_EQ(names[15], QStringLiteral("Value, text when out of range"));
     EXPECT_EQ(names.last(), QStringLiteral("Graph, axis"));
+    // Each row's name tells the colour it sets.
+    const struct {
+        const char* name;
+        ColorValue AppSettings::*color;
+    } named[] = {
+        {"Terminal, text Out", &AppSettings::TerminalColorOut},
+        {"Terminal, text In", &AppSettings::TerminalColorIn},
+        {"Terminal, background", &AppSettings::TerminalColorBackground},
+        {"Value, text", &AppSettings::ValueColorForeground},
+        {"Value, background when connected", &AppSettings::ValueColorBackgroundActive},
+        {"Value, background when not connected", &AppSettings::ValueColorBackgroundInactive},
+        {"Value, text when high alarm", &AppSettings::ValueColorAlarmHigh},
+        {"Value, text when low alarm", &AppSettings::ValueColorAlarmLow},
+        {"Unit, text", &AppSettings::UnitColorForeground},
+        {"Unit, background", &AppSettings::UnitColorBackground},
+        {"Graph, text", &AppSettings::GraphColorForeground},
+        {"Graph, background", &AppSettings::GraphColorBackground},
+        {"Table, text", &AppSettings::TableColorForeground},
+        {"Table, background", &AppSettings::TableColorBackground},
+        {"Table, text special info", &AppSettings::TableColorTextSpecial},
+        {"Value, text when out of range", &AppSettings::ValueColorOverrange},
+        {"Graph, axis", &AppSettings::GraphColorAxis},
+    };
+    ASSERT_EQ(std::size(named), ColorRows().size());
+    for (size_t i = 0; i < ColorRows().size(); ++i) {
+        EXPECT_EQ(names[int(i)], QString::fromLatin1(named[i].name)) << i;
+        EXPECT_TRUE(ColorRows()[i].color == named[i].color) << named[i].name;
+    }
     // Every colour setting has exactly one row: each row writes its own.
     AppSettings marked;
     for (size_t i = 0; i < ColorRows().size(); ++i)
