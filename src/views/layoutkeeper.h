@@ -72,13 +72,17 @@ public:
     // The main window moved or was resized by the user.
     void MainWindowChanged(bool spontaneous);
 
+    // One watched child window's placement in the normal state (with the
+    // state it is in), and a stored placement put back, checked as Apply
+    // checks it; for windows kept outside ChildWindows (the graphs).
+    WindowPlacement Take(const QMdiSubWindow* sub) const;
+    void ApplyPlacement(QMdiSubWindow* sub, const WindowPlacement& stored);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QRect NormalGeometry(const QMdiSubWindow* sub) const;
-    void ApplyPlacement(QMdiSubWindow* sub, const WindowPlacement& stored);
-    WindowPlacement Take(const QMdiSubWindow* sub) const;
 
     AppState& s_;
     QMainWindow& main_;
