@@ -1,7 +1,10 @@
 #include "views/windowrecorder.h"
 
+#include "alarms/core/alarms.h"
+#include "alarms/ui/alarmdialog.h"
 #include "core/appstate.h"
 #include "core/datafile.h"
+#include "core/logtable.h"
 #include "views/tablewindow.h"
 #include "views/valuewindow.h"
 
@@ -28,13 +31,43 @@ void WindowRecorder::ClearValues()
 
 void WindowRecorder::ShowValue(int channel)
 {
-    if (ValueWindow* v = valueWindow_(channel))
+    const ChannelAlarmState alarm = TestChannelAlarms(s_, channel);
+    if (alarm.beep)
+        Beeper::Beep();
+    if (ValueWindow* v = valueWindow_(channel)) {
+        v->SetAlarmStates(alarm.low, alarm.high);
+        v->SetAlarmIndication(AlarmIndication(alarm.low, alarm.high, v->AlarmHasSymbolFont()));
         v->OpvullenMeting();
+    }
 }
 
-void WindowRecorder::AppendTableRow(const QString& info) { table_.VulTabelAan(info); }
+void WindowRecorder::AppendTableRow(const QString& info)
+{
+    table_.VulTabelAan(info);
+    ColourTableRow();
+}
 
-void WindowRecorder::ReplaceLastTableRow(const QString& info) { table_.VernieuwLaatsteTabellijn(info); }
+void WindowRecorder::ReplaceLastTableRow(const QString& info)
+{
+    table_.VernieuwLaatsteTabellijn(info);
+    ColourTableRow();
+}
+
+void WindowRecorder::ColourTableRow()
+{
+    // A written cell starts in the table's own colour; only an alarm or an
+    // over-range reading needs one of its own.
+    const int row = rows_.RowOfNumber(s_.LogCount);
+    if (row < 0)
+        return;
+    for (int ch = 1; ch <= rows_.Channels() && ch <= kMaxChannels; ++ch) {
+        if (!s_.ChannelInUse(ch) || !s_.Readings[size_t(ch)].HasValue)
+            continue;
+        const ColorValue colour = AlarmColour(s_, ch, s_.TableColorForeground);
+        if (colour != s_.TableColorForeground)
+            rows_.SetCellColor(row, ch, colour);
+    }
+}
 
 bool WindowRecorder::AppendRecord(const QString& info)
 {

@@ -3,6 +3,9 @@
 // window, the table and the data file (graphs arrive here too). A logger
 // print during Receive brings thousands of records a second: those are held
 // and written a block at a time, at most a tenth of a second later.
+// Each reading is tested against its channel's alarm limits here: the value
+// window shows the state, the table cell gets the alarm colour, and an
+// alarm whose beep is on beeps while connected.
 
 #include "comm/commviews.h"
 
@@ -34,6 +37,9 @@ public:
     bool RewriteLastRecord(int logCount, const QString& info) override;
 
 private:
+    // The alarm colours of the row just written (LogCount).
+    void ColourTableRow();
+
     AppState& s_;
     TableWindow& table_;
     DataFile& dataFile_;
