@@ -338,7 +338,7 @@ TEST_F(SettingsDialogTest, InformationGridRows)
         d.InfoCellClicked(InfoFolderData, 1);
         EXPECT_EQ(questions.size(), c.questions) << c.what;
         if (c.questions) {
-            EXPECT_EQ(questions[0], QStringLiteral("Non-existing Folder!\r\nDo you want to create it?")) << c.what;
+            EXPECT_EQ(questions.value(0), QStringLiteral("Non-existing Folder!\r\nDo you want to create it?")) << c.what;
         }
         EXPECT_EQ(QFileInfo(chosenFolder).isDir(), c.exists) << c.what;
         EXPECT_EQ(grid->item(InfoFolderData, 1)->text(), QDir::toNativeSeparators(chosenFolder)) << c.what;
