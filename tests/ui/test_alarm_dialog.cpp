@@ -255,14 +255,3 @@ TEST_F(AlarmUiTest, TableTestRecoloursAColumnAndRestoresTheRecord)
     EXPECT_EQ(CellColour(3, 1), kOver);
     EXPECT_FALSE(RunTableAlarmTest(s, lang, table, 1, false, nullptr));
 }
-
-TEST_F(AlarmUiTest, ValueWindowDoubleClickOpensTheDialogForItsChannel)
-{
-    ValueWindow value(s, lang, 2);
-    value.UnitLabel()->setText(QStringLiteral("mV"));
-    QList<int> requested;
-    QObject::connect(&value, &ValueWindow::AlarmDialogRequested, [&](int ch) { requested << ch; });
-    QTest::mouseDClick(value.UnitLabel(), Qt::LeftButton);
-    QTest::mouseDClick(value.AlarmLabel(), Qt::LeftButton);
-    EXPECT_EQ(requested, QList<int>({2, 2}));
-}

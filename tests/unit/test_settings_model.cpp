@@ -147,18 +147,6 @@ TEST_F(SettingsModelTest, NoDeviceGetsJ7010BeforeTheFieldsAreSaved)
     EXPECT_EQ(s.DeviceName, QStringLiteral("J7010"));
 }
 
-TEST_F(SettingsModelTest, CommandLinePortIsTheOnlyPortAndNeverAsked)
-{
-    s.StartPort = QStringLiteral("COM7");
-    SettingsModel& m = Open();
-    EXPECT_FALSE(calls.contains(QStringLiteral("scan")));
-    EXPECT_EQ(m.Draft().ports, QStringList({"COM7"}));
-    m.Draft().port.clear();
-    SettingsProblem p;
-    ASSERT_TRUE(m.Ok(&p)) << p.text.toStdString();
-    EXPECT_EQ(s.SerialPort, QStringLiteral("COM7"));
-}
-
 TEST_F(SettingsModelTest, OkChecksInOrderAndKeepsTheDialogOpen)
 {
     struct {
