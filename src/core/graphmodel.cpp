@@ -240,14 +240,25 @@ void GraphModel::FillRow(int row, int reading)
         double v = kNullCell;
         if (tableRow >= 0) {
             ControleGrafiekEenheid(line);
-            const int column = ValueColumn(input);
-            if (column >= 0 && !excluded) {
-                const QString value = table_->CellText(tableRow, column).trimmed();
-                double x = 0;
-                if (!value.isEmpty() && !value.startsWith(kOverRange) &&
-                    GraphValue(value, table_->CellText(tableRow, column + 1), LineUnits[size_t(line)], x))
-                    v = x;
+            QString value, unit;
+            if (excluded) {
+                // a gap on every line
+            } else if (!IsTemperatureInput(input)) {
+                // The cells themselves: the table keeps them trimmed, and an
+                // over-range reading is a gap whatever text it carries.
+                if (input <= table_->Channels() && table_->HasReading(tableRow, input) &&
+                    !table_->OverRange(tableRow, input)) {
+                    value = table_->Value(tableRow, input);
+                    unit = table_->Unit(tableRow, input);
+                }
+            } else if (const int column = ValueColumn(input); column >= 0) {
+                value = table_->CellText(tableRow, column);
+                unit = table_->CellText(tableRow, column + 1);
             }
+            double x = 0;
+            if (!value.isEmpty() && !value.startsWith(kOverRange) &&
+                GraphValue(value, unit, LineUnits[size_t(line)], x))
+                v = x;
         }
         cells_.SetCell(row, line + 2, v);
     }
