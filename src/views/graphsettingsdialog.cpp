@@ -78,6 +78,7 @@ GraphSettingsDialog::GraphSettingsDialog(const AppState& state, const LanguageTa
     box->addWidget(buttons);
 
     Load();
+    resize(600, 560); // room for the four tab captions and the grid's columns
     const int tab = store_ ? store_->Value(kSection, kTabKey, QStringLiteral("0")).toInt() : 0;
     tabs_->setCurrentIndex(std::clamp(tab, 0, tabs_->count() - 1));
 }
