@@ -304,6 +304,19 @@ void GraphManager::SetColors()
             graph->SetColors();
 }
 
+void GraphManager::Reinitialise()
+{
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        GraphWindow* graph = Graph(slot);
+        if (!graph)
+            continue;
+        if (graph->IsRecorder())
+            graph->HerInitialiseerGrafiek();
+        else
+            graph->HerladenGrafiek();
+    }
+}
+
 // ---------------------------------------------------------------- configuration
 
 void GraphManager::Collect(ConfigLayout& layout) const

@@ -92,6 +92,9 @@ public:
     bool Receiving() const { return receiving_; }
     // The graph colours of the state applied to every graph.
     void SetColors();
+    // Every graph set up again from its settings, the table graphs rebuilt
+    // (after the device or the language changed: inputs and legends follow).
+    void Reinitialise();
 
     // ---- Configuration
     void Collect(ConfigLayout& layout) const;

@@ -253,6 +253,24 @@ TEST_F(GraphManagerTest, ReadingsReachTheirGraphs)
     EXPECT_DOUBLE_EQ(recorder->Plot()->Cell(last, 3), 7) << "a recorder keeps what it drew";
 }
 
+TEST_F(GraphManagerTest, ReinitialisingFollowsTheLanguageAndTheTable)
+{
+    configure = [](GraphSettingsDialog& d) {
+        d.AlarmBox(true)->setChecked(true);
+        d.EditCell(1, 1);
+        d.InputList()->setCurrentIndex(1);
+    };
+    GraphWindow* graph = manager.NewGraph(false);
+    Log(1, "3");
+    Log(2, "4");
+    qint16 french = LanguageTable::French;
+    lang.SetLanguage(french);
+    manager.Reinitialise();
+    EXPECT_EQ(graph->Model().Series(2).Legend, lang[120]);
+    EXPECT_NE(lang[120], "High limit");
+    EXPECT_DOUBLE_EQ(graph->Plot()->Cell(2, 3), 4);
+}
+
 TEST_F(GraphManagerTest, APointSelectsItsTableRow)
 {
     configure = [](GraphSettingsDialog& d) {
