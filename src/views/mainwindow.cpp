@@ -16,6 +16,8 @@
 #include "views/datafilecommands.h"
 #include "views/editcommands.h"
 #include "views/configcommands.h"
+#include "settings/settingsdialog.h"
+#include "alarms/ui/alarmdialog.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -221,8 +223,8 @@ void MainWindow::BuildMenus()
         RefreshIndications();
     });
     dataMenu_->addSeparator();
-    actSettings_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Settings")), QString());
-    actSettings_->setEnabled(false);
+    actSettings_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Settings")), QString(), this,
+                                        [this] { OpenSettings(false); });
     for (QAction* a : {actMeasure_, actLog_, actReceive_, actTransfer_})
         a->setCheckable(true);
 
@@ -292,6 +294,8 @@ void MainWindow::BuildStatusBar()
         label->setContentsMargins(4, 0, 4, 0);
         statusBar()->addWidget(label, i == kPanelCount - 1 ? 1 : 0);
         panels_[size_t(i)] = label;
+        if (i == 0)
+            label->installEventFilter(this); // a click opens the settings on their first page
     }
 }
 
@@ -396,6 +400,9 @@ void MainWindow::RebuildValueWindows()
         sub->resize(260, 130);
         valueSubs_[size_t(ch)] = sub;
         value->LaadStrings();
+        connect(value, &ValueWindow::AlarmDialogRequested, this, [this, value](int) {
+            RunAlarmDialog(s_, lang_, *value, tableWin_, this);
+        });
         connect(value, &ValueWindow::ClosedByUser, this, [this](int) {
             s_.ConfigChanged = true; // the channel's window is no longer shown
             RetileWindows();
@@ -619,6 +626,81 @@ QAction* MainWindow::ArrangeAction(int arrange) const
 }
 
 void MainWindow::ApplyFrameStyle(QMdiSubWindow* sub) { layoutKeeper_->ApplyFrameStyle(sub); }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == panels_[0] && event->type() == QEvent::MouseButtonRelease) {
+        s_.SettingsTab = 0;
+        OpenSettings(false);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+SettingsHooks MainWindow::MakeSettingsHooks(bool firstStart)
+{
+    SettingsHooks h;
+    h.suspend = [this] {
+        conn_->TimerOpvragen.stop();
+        conn_->SluitCommPoort();
+    };
+    h.scanPorts = [this] { return conn_->ZoekSerielePoorten(); };
+    h.initPort = [this] {
+        conn_->initCommPoort();
+        const bool ok = conn_->ActionResult() != Connection::ResultFailed;
+        conn_->PlaatsAanduidingenCOM(); // a running measurement ticks on
+        return ok;
+    };
+    h.configurePort = [this] {
+        conn_->InstellenCommPoort();
+        conn_->PlaatsAanduidingenCOM();
+    };
+    h.setDevice = [this](const QString& name) { SetDevice(name); };
+    h.rebuildTable = [this] { tableWin_->StelTabelIn(); };
+    h.showValueWindows = [this] {
+        for (const auto& sub : valueSubs_)
+            ApplyFrameStyle(sub);
+        ApplyFrameStyle(terminalSub_);
+        ShowValueWindows();
+    };
+    if (firstStart) {
+        // A first set-up is written where the configuration belongs, not asked for.
+        h.saveSettingsAs = [this] {
+            CollectLayout();
+            const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
+            if (!out.Ok)
+                ShowWarning(QStringLiteral("VAM"), out.Message);
+        };
+    } else {
+        h.saveSettingsAs = [this] { configCmds_->SaveAs(); };
+    }
+    h.testTableAlarms = [this](int channel) { RunTableAlarmTest(s_, lang_, *tableWin_, channel, false, this); };
+    h.savePreferences = [this] {
+        if (!store_)
+            return;
+        store_->SaveSettingsTab(s_.SettingsTab);
+        store_->SaveAutoArrange(s_.AutoArrange);
+        store_->SaveExtendFrame(s_.ExtendFrame);
+    };
+    h.retranslate = [this] { LaadStrings(); };
+    if (warningHandler)
+        h.warning = warningHandler;
+    return h;
+}
+
+bool MainWindow::OpenSettings(bool firstStart)
+{
+    if (settingsRunner)
+        return settingsRunner(firstStart);
+    const bool ok = RunSettingsDialog(s_, lang_, MakeSettingsHooks(firstStart), this);
+    if (ok) {
+        s_.ConfigChanged = true;
+        ZetTitel();
+        RefreshIndications();
+        RetileWindows();
+    }
+    return ok;
+}
 
 void MainWindow::ShowValueWindows()
 {
@@ -877,6 +959,17 @@ void MainWindow::StartupPass()
     ApplyStartupFallbacks(s_, NowDays());
     SetDevice(s_.DeviceName);
     LaadStrings();
+    if (status == ConfigReadStatus::NoFile) {
+        // A first start: the user sets the program up before it measures,
+        // and that set-up becomes the configuration.
+        show();
+        if (OpenSettings(true)) {
+            CollectLayout();
+            const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
+            if (!out.Ok)
+                ShowWarning(QStringLiteral("VAM"), out.Message);
+        }
+    }
     LoadRecentFilesMenu();
     const StartDataFilePlan plan = PlanStartDataFile(s_, NowDays());
     if (plan.Load) {

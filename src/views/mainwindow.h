@@ -39,6 +39,7 @@ class EditCommands;
 class ConfigCommands;
 class LayoutKeeper;
 struct ChildWindows;
+struct SettingsHooks;
 struct DataFileReport;
 
 class MainWindow : public QMainWindow, public StatusViews, public UserPrompts {
@@ -93,6 +94,13 @@ public:
     QAction* OpenTextAction() const { return actOpenText_; }
     QAction* SaveTextAction() const { return actSaveText_; }
     QAction* ArrangeAction(int arrange) const;
+    // The settings dialog (Data > Settings, toolbar, the "Settings" panel,
+    // and a first start without a configuration); true after OK.
+    bool OpenSettings(bool firstStart);
+    // Replaces the settings dialog (tests, scripted runs); gets firstStart.
+    std::function<bool(bool firstStart)> settingsRunner;
+    SettingsHooks MakeSettingsHooks(bool firstStart);
+    QAction* SettingsAction() const { return actSettings_; }
     // View > Values: the windows of the channels in use shown again, as they were.
     void ShowValueWindows();
     // The frame of a value or terminal window by the "Extend frame" option.
@@ -148,6 +156,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();

@@ -15,6 +15,7 @@
 #include "views/tablewindow.h"
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
+#include "settings/settingsdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,7 +28,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
@@ -369,4 +374,32 @@ TEST(Commands, ExtendFrameDecidesTheFrameOfValueAndTerminalWindows)
         }
         EXPECT_TRUE(r.Sub(r.w.Table())->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint)) << "the table keeps its frame";
     }
+}
+
+TEST(Commands, SettingsFromTheMenuRetranslateTheMainWindowAndThePanelOpensTheFirstPage)
+{
+    Rig r;
+    r.state.StartPort = r.state.SerialPort = QStringLiteral("COM9"); // the only port: OK never asks for one
+    r.state.SettingsTab = 2;
+    int tabShown = -1;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        tabShown = d->Tabs()->currentIndex();
+        d->LanguageList()->setCurrentIndex(LanguageTable::French);
+        QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(r.w.Panel(0), Qt::LeftButton); // the "Settings" panel
+    EXPECT_EQ(tabShown, 0);
+    EXPECT_EQ(r.state.LanguageIndex, LanguageTable::French);
+    EXPECT_EQ(r.w.EditMenu()->title(), QStringLiteral("\u00C9&dition"));
+    EXPECT_TRUE(r.state.ConfigChanged);
+
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        d->reject();
+    });
+    r.w.SettingsAction()->trigger();
+    EXPECT_EQ(r.state.LanguageIndex, LanguageTable::French) << "cancel keeps the language";
 }

@@ -54,6 +54,7 @@ struct ProgramRun {
         w = std::make_unique<MainWindow>(state, lang, new FakeSerialPort);
         w->warningHandler = [](const QString&, const QString&) {};
         w->AttachStartup(&in.store, &in.options, &in.env);
+        w->settingsRunner = [](bool) { return false; }; // the first start's dialog is tested elsewhere
         w->show();
         w->StartupPass();
     }

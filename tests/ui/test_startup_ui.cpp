@@ -44,6 +44,7 @@ TEST(StartupUi, FirstStartMakesTheFoldersAndExitWritesTheConfiguration)
         MainWindow w(st.state, st.lang, new FakeSerialPort);
         w.warningHandler = [](const QString&, const QString&) {};
         w.AttachStartup(&st.store, &st.options, &st.env);
+        w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
         w.StartupPass();
         const QString base = st.env.DocumentsFolder + QStringLiteral("/Velmark/VAM/");
         for (const char* folder : {"Data", "Settings"})
@@ -63,6 +64,7 @@ TEST(StartupUi, CommandLineChoosesTheConfigurationSetAndTheDataFile)
     MainWindow w(st.state, st.lang, new FakeSerialPort);
     w.warningHandler = [](const QString&, const QString&) {};
     w.AttachStartup(&st.store, &st.options, &st.env);
+    w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     EXPECT_TRUE(st.state.ConfigFileName.endsWith(QStringLiteral("/VAM.CFG2")));
     EXPECT_EQ(st.state.LogFileName, st.dir.filePath(QStringLiteral("run1.vam")));
@@ -79,6 +81,7 @@ TEST(StartupUi, ExitWhileLoggingAsksAndNoKeepsRunning)
     MainWindow w(st.state, st.lang, port);
     w.warningHandler = [](const QString&, const QString&) {};
     w.AttachStartup(&st.store, &st.options, &st.env);
+    w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     st.state.SerialPort = st.state.StartPort = QStringLiteral("/dev/pts/96");
     st.state.DeviceName = QStringLiteral("A101");
@@ -124,6 +127,7 @@ TEST(StartupUi, TheChannelSetUpOfTheConfigurationSurvivesStartAndExit)
         MainWindow w(st.state, st.lang, new FakeSerialPort);
         w.warningHandler = [](const QString&, const QString&) {};
         w.AttachStartup(&st.store, &st.options, &st.env);
+        w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
         w.StartupPass();
         ASSERT_EQ(st.state.DeviceName, QStringLiteral("A102"));
         EXPECT_EQ(st.state.Channel(2).Name, QStringLiteral("Temp"));
@@ -152,6 +156,7 @@ TEST(StartupUi, ReadingTheSameConfigurationAgainEmptiesTheTable)
     MainWindow w(st.state, st.lang, new FakeSerialPort);
     w.warningHandler = [](const QString&, const QString&) {};
     w.AttachStartup(&st.store, &st.options, &st.env);
+    w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     for (int n = 1; n <= 3; ++n) {
         st.state.LogCount = n;
@@ -201,6 +206,7 @@ TEST(StartupUi, RecordsThatCouldNotBeWrittenAreOfferedAtExit)
     QStringList warnings, asked;
     w.warningHandler = [&](const QString&, const QString& text) { warnings << text; };
     w.AttachStartup(&st.store, &st.options, &st.env);
+    w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     LogRecords(w, st.state, st.dir.filePath(QStringLiteral("stick")), 3);
     ASSERT_EQ(w.Data().PendingRecords(), 3);
@@ -241,6 +247,7 @@ TEST(StartupUi, ASignalSavesHeldBackRecordsWithoutAsking)
         return QMessageBox::Cancel;
     };
     w.AttachStartup(&st.store, &st.options, &st.env);
+    w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     LogRecords(w, st.state, st.dir.filePath(QStringLiteral("stick")), 4);
     w.EndOnSignal();
@@ -259,6 +266,7 @@ TEST(StartupUi, AReceivedLoggerPrintIsWrittenInBlocks)
     MainWindow w(st.state, st.lang, new FakeSerialPort);
     w.warningHandler = [](const QString&, const QString&) {};
     w.AttachStartup(&st.store, &st.options, &st.env);
+    w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     const QString file = st.dir.filePath(QStringLiteral("run.vam"));
     st.state.ReceiveMode = true;
@@ -271,4 +279,33 @@ TEST(StartupUi, AReceivedLoggerPrintIsWrittenInBlocks)
     LogRecords(w, st.state, st.dir.path(), 1);
     EXPECT_EQ(w.Data().PendingRecords(), 0);
     EXPECT_EQ(RecordLines(file), 4);
+}
+
+TEST(StartupUi, AFirstStartShowsTheSettingsAndWritesTheirResult)
+{
+    Start st;
+    MainWindow w(st.state, st.lang, new FakeSerialPort);
+    w.warningHandler = [](const QString&, const QString&) {};
+    w.AttachStartup(&st.store, &st.options, &st.env);
+    QList<bool> shown;
+    w.settingsRunner = [&](bool firstStart) {
+        shown << firstStart;
+        st.state.DeviceName = QStringLiteral("H261"); // what the user chose
+        return true;
+    };
+    w.StartupPass();
+    EXPECT_EQ(shown, QList<bool>{true});
+    EXPECT_EQ(st.state.Points, 30000);
+    QFile cfg(st.state.ConfigFileName);
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly)) << "the first set-up is written at once";
+    EXPECT_TRUE(cfg.readAll().contains("Device = H261"));
+    cfg.close();
+
+    shown.clear();
+    w.StartupPass(); // the next start finds the configuration
+    EXPECT_TRUE(shown.isEmpty());
+    EXPECT_EQ(st.state.DeviceName, QStringLiteral("H261"));
+
+    w.SettingsAction()->trigger();
+    EXPECT_EQ(shown, QList<bool>{false});
 }
