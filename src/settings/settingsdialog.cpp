@@ -116,6 +116,8 @@ IntervalBox::IntervalBox(IntervalRange range, QWidget* parent) : QAbstractSpinBo
 {
     setKeyboardTracking(true);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    // Room for the whole clock form and the arrows: a clipped "1" reads as a wrong value.
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("000:00:00")) + 40);
     connect(lineEdit(), &QLineEdit::textEdited, this, &IntervalBox::textEdited);
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
         const QString shown = NormaliseIntervalText(text(), range_);
