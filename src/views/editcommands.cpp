@@ -3,6 +3,7 @@
 #include "core/appstate.h"
 #include "i18n/languagetable.h"
 #include "platform/ui/icons.h"
+#include "views/graphwindow.h"
 #include "views/tablewindow.h"
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
@@ -160,7 +161,7 @@ void EditCommands::Refresh()
     const Target t = ActiveTarget();
     const bool table = t == Target::Table, terminal = t == Target::Terminal;
     const bool text = terminal && !terminal_.IsEmpty();
-    copy_->setEnabled((table && table_.HasSelection()) || text
+    copy_->setEnabled((table && table_.HasSelection()) || text || t == Target::Graph
                       || (t == Target::Value && ActiveValue() && !ActiveValue()->ValueLabel()->text().isEmpty()));
     delete_->setEnabled((table && table_.CanDelete()) || text);
     clear_->setEnabled((table && table_.CanClear()) || text);
@@ -211,6 +212,12 @@ void EditCommands::Copy()
     case Target::Value:
         ActiveValue()->CopyWaarde();
         Q_EMIT LastAction(EditCopyText());
+        break;
+    case Target::Graph:
+        if (auto* graph = qobject_cast<GraphWindow*>(Active()->widget())) {
+            graph->CopyGrafiek(); // as a picture
+            Q_EMIT LastAction(EditCopyText());
+        }
         break;
     default:
         break;

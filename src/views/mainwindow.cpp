@@ -16,6 +16,8 @@
 #include "views/datafilecommands.h"
 #include "views/editcommands.h"
 #include "views/configcommands.h"
+#include "views/graphmanager.h"
+#include "views/graphwindow.h"
 #include "settings/settingsdialog.h"
 #include "alarms/ui/alarmdialog.h"
 #include "core/datafile.h"
@@ -129,6 +131,24 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     });
     connect(tableWin_, &TableWindow::LogCountChanged, this,
             [this](int n) { SetPanelText(PanelLogCounter, QStringLiteral("Log# ") + QString::number(n)); });
+    graphs_ = new GraphManager(s_, lang_, *mdi_, *table_, this);
+    graphs_->SetTableWindow(tableWin_);
+    graphs_->SetLayoutKeeper(layoutKeeper_);
+    graphs_->messageHandler = [this](const QString& title, const QString& text) { ShowWarning(title, text); };
+    graphs_->confirmHandler = [this](const QString& title, const QString& text) {
+        return Ask(title, text, false) == QMessageBox::Yes;
+    };
+    connect(graphs_, &GraphManager::ArrangeRequested, this, [this] { RetileWindows(); });
+    recorder_->SetGraphs(graphs_);
+    // Any change of the table's rows (a load, Clear, Delete, Renumber) redraws
+    // the graphs once, after the change is complete.
+    graphReload_ = new QTimer(this);
+    graphReload_->setSingleShot(true);
+    graphReload_->setInterval(0);
+    connect(graphReload_, &QTimer::timeout, graphs_, &GraphManager::HerladenGrafiek);
+    connect(table_.get(), &QAbstractItemModel::modelReset, graphReload_, qOverload<>(&QTimer::start));
+    connect(table_.get(), &QAbstractItemModel::rowsRemoved, graphReload_, qOverload<>(&QTimer::start));
+    connect(tableWin_, &TableWindow::LogCountChanged, graphReload_, qOverload<>(&QTimer::start));
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
@@ -186,7 +206,8 @@ void MainWindow::BuildMenus()
     });
     actViewTable_->setCheckable(true);
     actViewTable_->setChecked(s_.TableVisible);
-    actViewGraphs_ = viewMenu_->addAction(QString());
+    actViewGraphs_ = graphs_->ViewGraphsAction();
+    viewMenu_->addAction(actViewGraphs_);
     // Shows the terminal; only its close box hides it.
     actViewTerminal_ = viewMenu_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this, [this] {
         conn_->ShowLastAction(actViewTerminal_->text());
@@ -199,8 +220,8 @@ void MainWindow::BuildMenus()
     actViewToolbar_ = viewMenu_->addAction(QString());
     actViewToolbar_->setCheckable(true);
     actViewToolbar_->setChecked(true);
-    actViewGraphs_->setEnabled(false);
 
+    menuBar()->addMenu(graphs_->Menu());
     dataMenu_ = menuBar()->addMenu(QString());
     connect(dataMenu_, &QMenu::aboutToShow, this, &MainWindow::InstellenKnoppenData);
     actMeasure_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("ImageConnect")), QString(), this,
@@ -212,8 +233,14 @@ void MainWindow::BuildMenus()
     });
     actReceive_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Receive")), QString(), this, [this] {
         InstellenKnoppenData();
-        if (actReceive_->isEnabled())
-            conn_->mnuDataReceive_Click();
+        if (actReceive_->isEnabled()) {
+            // A logger print is received at full speed: the graphs wait and are rebuilt after it.
+            if (!s_.ReceiveMode)
+                graphs_->SetReceiving(true);
+            conn_->mnuDataReceive_Click(); // returns when Receive has ended (or was only switched off)
+            if (!s_.ReceiveMode && graphs_->Receiving())
+                graphs_->SetReceiving(false);
+        }
         RefreshIndications();
     });
     actTransfer_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Transfer")), QString(), this, [this] {
@@ -264,6 +291,7 @@ void MainWindow::BuildToolBar()
     toolBar_->addAction(editCmds_->ClearAction());
     toolBar_->addSeparator();
     toolBar_->addAction(actSettings_);
+    toolBar_->addAction(graphs_->SettingsAction());
     toolBar_->addAction(editCmds_->FontAction());
     toolBar_->addAction(actSaveSettings_);
     toolBar_->addSeparator();
@@ -322,7 +350,7 @@ void MainWindow::LaadStrings()
     viewMenu_->setTitle(lang_[kView]);
     actViewValues_->setText(lang_[kValues]);
     actViewTable_->setText(lang_[kTable]);
-    actViewGraphs_->setText(lang_[kGraphs]);
+    graphs_->LaadStrings();
     actViewTerminal_->setText(lang_[kTerminal]);
     actViewToolbar_->setText(lang_[kToolbar]);
     dataMenu_->setTitle(lang_[kData]);
@@ -383,6 +411,7 @@ void MainWindow::SetDevice(const QString& name)
     s_.DeviceName = name;
     RebuildValueWindows();
     tableWin_->StelTabelIn();
+    graphs_->Reinitialise(); // inputs name the new device's channels
     ZetTitel();
     RefreshIndications();
 }
@@ -682,7 +711,10 @@ SettingsHooks MainWindow::MakeSettingsHooks(bool firstStart)
         store_->SaveAutoArrange(s_.AutoArrange);
         store_->SaveExtendFrame(s_.ExtendFrame);
     };
-    h.retranslate = [this] { LaadStrings(); };
+    h.retranslate = [this] {
+        LaadStrings();
+        graphs_->Reinitialise();
+    };
     if (warningHandler)
         h.warning = warningHandler;
     return h;
@@ -695,6 +727,9 @@ bool MainWindow::OpenSettings(bool firstStart)
     const bool ok = RunSettingsDialog(s_, lang_, MakeSettingsHooks(firstStart), this);
     if (ok) {
         s_.ConfigChanged = true;
+        graphs_->SetColors();
+        tableWin_->SetColor();
+        terminalWin_->SetColors();
         ZetTitel();
         RefreshIndications();
         RetileWindows();
@@ -907,6 +942,7 @@ void MainWindow::EndOnSignal()
 void MainWindow::AttachStartup(SettingsStore* store, const CommandLineOptions* options, const StartupEnvironment* env)
 {
     store_ = store;
+    graphs_->SetSettingsStore(store);
     fileCmds_->SetStore(store);
     configCmds_->SetStore(store);
     options_ = options;
@@ -1007,9 +1043,17 @@ ChildWindows MainWindow::Children() const
     return c;
 }
 
-void MainWindow::CollectLayout() { layoutKeeper_->Collect(*layout_, Children()); }
+void MainWindow::CollectLayout()
+{
+    layoutKeeper_->Collect(*layout_, Children());
+    graphs_->Collect(*layout_);
+}
 
-void MainWindow::ApplyLayout() { layoutKeeper_->Apply(*layout_, Children()); }
+void MainWindow::ApplyLayout()
+{
+    layoutKeeper_->Apply(*layout_, Children());
+    graphs_->Apply(*layout_);
+}
 
 void MainWindow::LoadRecentFilesMenu()
 {

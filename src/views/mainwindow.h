@@ -36,6 +36,7 @@ class DataFile;
 class WindowRecorder;
 class DataFileCommands;
 class EditCommands;
+class GraphManager;
 class ConfigCommands;
 class LayoutKeeper;
 struct ChildWindows;
@@ -88,6 +89,7 @@ public:
     QAction* ReceiveAction() const { return actReceive_; }
     QAction* TransferAction() const { return actTransfer_; }
     EditCommands& Edit() const { return *editCmds_; }
+    GraphManager& Graphs() const { return *graphs_; }
     QMenu* EditMenu() const { return editMenu_; }
     QAction* ViewValuesAction() const { return actViewValues_; }
     QAction* ViewTerminalAction() const { return actViewTerminal_; }
@@ -201,6 +203,8 @@ private:
     LayoutKeeper* layoutKeeper_ = nullptr;
     DataFileCommands* fileCmds_ = nullptr;
     EditCommands* editCmds_ = nullptr;
+    GraphManager* graphs_ = nullptr;
+    QTimer* graphReload_ = nullptr; // one redraw of the graphs after the table's rows changed
     ConfigCommands* configCmds_ = nullptr;
     QPointer<QProgressDialog> loadProgress_;
     TableWindow* tableWin_ = nullptr;

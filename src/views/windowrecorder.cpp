@@ -5,6 +5,7 @@
 #include "core/appstate.h"
 #include "core/datafile.h"
 #include "core/logtable.h"
+#include "views/graphmanager.h"
 #include "views/tablewindow.h"
 #include "views/valuewindow.h"
 
@@ -39,6 +40,12 @@ void WindowRecorder::ShowValue(int channel)
         v->SetAlarmIndication(AlarmIndication(alarm.low, alarm.high, v->AlarmHasSymbolFont()));
         v->OpvullenMeting();
     }
+}
+
+void WindowRecorder::UpdateGraphs(int logCount, bool xyRecorders)
+{
+    if (graphs_)
+        graphs_->VulGrafiekAan(logCount, xyRecorders);
 }
 
 void WindowRecorder::AppendTableRow(const QString& info)

@@ -16,6 +16,7 @@ class QTimer;
 struct AppState;
 struct DataFileReport;
 class DataFile;
+class GraphManager;
 class LogTable;
 class TableWindow;
 class ValueWindow;
@@ -29,7 +30,11 @@ public:
                    std::function<ValueWindow*(int)> valueWindow, std::function<bool(const DataFileReport&)> report,
                    QObject* parent = nullptr);
 
+    // The graphs every recorded reading reaches (none: no graphs).
+    void SetGraphs(GraphManager* graphs) { graphs_ = graphs; }
+
     void ClearValues() override;
+    void UpdateGraphs(int logCount, bool xyRecorders) override;
     void ShowValue(int channel) override;
     void AppendTableRow(const QString& info) override;
     void ReplaceLastTableRow(const QString& info) override;
@@ -46,5 +51,6 @@ private:
     LogTable& rows_;
     std::function<ValueWindow*(int)> valueWindow_;
     std::function<bool(const DataFileReport&)> report_;
+    GraphManager* graphs_ = nullptr;
     QTimer* flush_ = nullptr; // writes the records a Receive held back
 };

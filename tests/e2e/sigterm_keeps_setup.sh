@@ -50,10 +50,11 @@ tail -n 1 "$data" | grep -q "'Stop'\s*$" || { echo "no stop record at the end"; 
 # The same meaning: what the reader makes of each file, written by the same writer.
 "$cli" config "$settings/VAM.CFG7" --out "$work/after.cfg" 2>/dev/null
 "$cli" config "$work/seed.cfg" --out "$work/before.cfg" 2>/dev/null
-meaning() { # the channel, alarm and graph lines
+meaning() { # the channel, alarm and graph lines (a graph window's place and default caption are its own)
   tr -d '\r' < "$1" | awk '
     /^\[/ { keep = ($0 == "[CHANNEL]" || $0 == "[GRAPHICS]" || $0 == "[READINGS]") }
-    keep && ($0 ~ /^\[/ || /^(Index|Name|Use|Value|Alarm)/ || in_graph) { print }
+    keep && in_graph && !/^(Top|Left|Height|Width|Name)=/ { print; next }
+    keep && !in_graph && ($0 ~ /^\[/ || /^(Index|Name|Use|Value|Alarm)/) { print }
     /^\[GRAPHICS\]/ { in_graph = 1 } /^\(END\)/ { in_graph = 0 }'
 }
 diff <(meaning "$work/before.cfg") <(meaning "$work/after.cfg")

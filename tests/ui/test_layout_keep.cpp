@@ -4,6 +4,12 @@
 #include "core/datetime.h"
 #include "core/logtable.h"
 #include "views/editcommands.h"
+#include "views/graphmanager.h"
+#include "views/graphplot.h"
+#include "views/graphsettingsdialog.h"
+#include "views/graphwindow.h"
+#include <QComboBox>
+#include <QDialog>
 #include "core/startup.h"
 #include "i18n/languagetable.h"
 #include "platform/core/settingsstore.h"
@@ -276,4 +282,42 @@ TEST(LayoutKeep, ConfigurationCommandsAskOnlyWhatTheyMust)
     ASSERT_FALSE(asked.isEmpty());
     EXPECT_EQ(asked.last(), QStringLiteral("Overwrite existing file?"));
     EXPECT_EQ(r.state.ConfigFileName, QDir(r.state.FolderSettings).filePath(QStringLiteral("Copy.CFG"))) << "no keeps the file";
+}
+
+TEST(LayoutKeep, GraphsMadeFromTheMenuFollowTheReadingsAndComeBackAtTheNextStart)
+{
+    Installation in;
+    QRect placed;
+    {
+        ProgramRun r(in);
+        r.state.AutoArrange = false;
+        r.w->SetDevice(QStringLiteral("A102"));
+        r.w->Graphs().dialogRunner = [](GraphSettingsDialog& d) {
+            d.EditCell(1, 1); // line 1: the first input, channel 1
+            d.InputList()->setCurrentIndex(1);
+            d.accept();
+            return int(QDialog::Accepted);
+        };
+        r.w->Graphs().NewGraphAction()->trigger();
+        GraphWindow* graph = r.w->Graphs().Graph(1);
+        ASSERT_NE(graph, nullptr);
+        EXPECT_TRUE(r.w->Graphs().Windows().front()->isVisible());
+
+        r.state.LogCount = 1;
+        r.state.Readings[1].ReadingTime = NowDays();
+        r.state.Readings[1].ValueText = QStringLiteral("7.25");
+        r.state.Readings[1].HasValue = true;
+        r.w->Recorder().AppendTableRow(QString());
+        r.w->Recorder().UpdateGraphs(1, false); // as the connection records a reading
+        EXPECT_DOUBLE_EQ(graph->Plot()->Cell(1, 3), 7.25);
+
+        r.w->Graphs().Windows().front()->setGeometry(40, 50, 420, 260);
+        placed = r.w->Graphs().Windows().front()->geometry();
+        ASSERT_TRUE(r.w->ConfirmExit());
+    }
+    in.store.SaveAutoArrange(false);
+    ProgramRun again(in);
+    ASSERT_EQ(again.w->Graphs().Count(), 1);
+    EXPECT_EQ(again.w->Graphs().Windows().front()->geometry(), placed);
+    EXPECT_EQ(again.w->Graphs().Graph(1)->Settings().Lines[1].Input, 1);
 }
