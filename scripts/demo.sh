@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds VAM and runs it against the built-in meter simulator: an H264
 # (eight channels) on a pseudo-terminal. A demo configuration ("cfg=demo",
-# kept apart from your own settings) selects the model, and measuring and
-# logging start by themselves. Without a display it runs under a virtual one.
+# kept apart from your own settings) selects the model, opens a graph and an
+# XY recorder of its channels, and measuring and logging start by themselves. Without a display it runs under a virtual one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -26,7 +26,11 @@ mkdir -p "$settings" "$data"
 printf '%s\r\n' "[COMMUNICATION]" "Serial Port = COM1" "Baudrate = 9600" \
   "[DEVICE]" "Device = $model" "Poll values = 1" "Interval = 1" \
   "[LOG]" "Interval = 2" "ConnectAtStart = 1" "LogAtStart = 1" \
-  "[TABLE]" "Visible = 1" "[TERMINAL]" "Visible = 1" > "$workdir/demo.cfg"
+  "[GRAPHICS]" "(VALUE AXIS)" "Autoscale=1" "(TIME AXIS)" "No of points=120" "Label=1" \
+  "(MISCELLANEA)" "Name=Channels 1 and 5" "Legend=1" "(ALARM HIGH)" "Set=1" "Value=7.4" \
+  "(LINE) = 1" "Input=1" "Min=1" "Max=1" "Mean=1" "(LINE) = 2" "Input=5" "(END)" \
+  "[GRAPHICS]" "(MISCELLANEA)" "Name=Channel 8" "XY Recorder=1" "(LINE) = 1" "Input=8" "(END)" \
+  "[TABLE]" "Visible = 1" > "$workdir/demo.cfg"
 build/tools/cli/vam-cli config "$workdir/demo.cfg" --out "$settings/VAM.CFGdemo"
 
 build/tools/metersim/vam-metersim --model "$model" --seed 7 --ignore-stdin > "$workdir/sim.out" 2> "$workdir/sim.err" &

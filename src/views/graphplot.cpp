@@ -53,6 +53,13 @@ GraphPlot::GraphPlot(QWidget* parent) : QWidget(parent)
     categoryTicker_->setSubTickCount(0);
     plot_->xAxis->setTicker(categoryTicker_);
     divisionTicker_.reset(new DivisionTicker);
+    // A resized window has room for other labels: chosen again, drawn once more.
+    connect(plot_, &QCustomPlot::afterLayout, this, [this] {
+        if (plot_->xAxis->axisRect()->width() != labelWidth_ && !labels_.empty()) {
+            ChooseLabels();
+            plot_->replot(QCustomPlot::rpQueuedReplot);
+        }
+    });
 
     for (int s = 1; s <= kGraphColumns; ++s) {
         QCPGraph* g = plot_->addGraph(plot_->xAxis, plot_->yAxis);
@@ -223,9 +230,27 @@ void GraphPlot::SetMarker(int series, int row)
 
 void GraphPlot::SetCategoryLabels(const std::vector<std::pair<int, QString>>& labels)
 {
+    labels_ = labels;
+    ChooseLabels();
+}
+
+void GraphPlot::ChooseLabels()
+{
+    labelWidth_ = plot_->xAxis->axisRect()->width();
+    const QCPRange range = plot_->xAxis->range();
+    const QFontMetrics metrics(plot_->xAxis->tickLabelFont());
     QMap<double, QString> ticks;
-    for (const auto& [row, text] : labels)
+    double lastRight = -1e300;
+    for (const auto& [row, text] : labels_) {
+        if (labelWidth_ > 0 && range.size() > 0) {
+            const double x = (row - range.lower) / range.size() * labelWidth_;
+            const double half = metrics.horizontalAdvance(text) / 2.0 + 6;
+            if (x - half < lastRight)
+                continue; // would run into the label before it
+            lastRight = x + half;
+        }
         ticks.insert(row, text);
+    }
     categoryTicker_->setTicks(ticks);
 }
 

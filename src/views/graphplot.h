@@ -112,6 +112,11 @@ private:
     QCPTextElement* footnote_ = nullptr;
     bool footnoteShown_ = false;
     QSharedPointer<QCPAxisTickerText> categoryTicker_;
+    // The row labels asked for; those that would overlap a neighbour at the
+    // axis's width are left out (a date with its time is wide).
+    std::vector<std::pair<int, QString>> labels_;
+    int labelWidth_ = -1; // the axis width the shown labels were chosen for
+    void ChooseLabels();
     QSharedPointer<DivisionTicker> divisionTicker_;
     bool autoScale_ = true;
     int rows_ = 0;
