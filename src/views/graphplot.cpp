@@ -234,6 +234,14 @@ void GraphPlot::SetCategoryLabels(const std::vector<std::pair<int, QString>>& la
     ChooseLabels();
 }
 
+std::vector<int> GraphPlot::ShownLabelRows() const
+{
+    std::vector<int> rows;
+    for (double row : categoryTicker_->ticks().keys())
+        rows.push_back(int(row));
+    return rows;
+}
+
 void GraphPlot::ChooseLabels()
 {
     labelWidth_ = plot_->xAxis->axisRect()->width();

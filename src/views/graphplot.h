@@ -61,6 +61,8 @@ public:
     // ---- Axes, legend, footnote, colours
     // The category axis labels: (row, text) at the labelled rows.
     void SetCategoryLabels(const std::vector<std::pair<int, QString>>& labels);
+    // The rows whose labels are drawn (those with room beside their neighbours).
+    std::vector<int> ShownLabelRows() const;
     void SetAxisTitles(const QString& category, const QString& value);
     // A value axis that scales itself, or a fixed one with `divisions`
     // labelled divisions of `subdivisions` parts each.

@@ -234,3 +234,39 @@ TEST_F(GraphWindowTest, CopyPutsThePictureOnTheClipboard)
 }
 
 } // namespace
+
+TEST(GraphPlotLabels, LabelsThatWouldOverlapAreLeftOutAndComeBackWithRoom)
+{
+    struct Case {
+        const char* what;
+        int width;
+        QString text;
+        bool all;
+    };
+    const Case cases[] = {
+        {"short labels, wide chart", 1600, QStringLiteral("%1"), true},
+        {"date and time, narrow chart", 400, QStringLiteral("7 Dec 2026 07:03:%1"), false},
+    };
+    for (const Case& c : cases) {
+        GraphPlot plot;
+        plot.resize(c.width, 300);
+        plot.show();
+        plot.Reset(20);
+        std::vector<std::pair<int, QString>> labels;
+        for (int row = 1; row <= 20; ++row)
+            labels.emplace_back(row, c.text.arg(row, 2, 10, QLatin1Char('0')));
+        plot.RedrawNow(); // lays the axis out
+        plot.SetCategoryLabels(labels);
+        const std::vector<int> shown = plot.ShownLabelRows();
+        ASSERT_FALSE(shown.empty()) << c.what;
+        EXPECT_EQ(shown.front(), 1) << c.what;
+        EXPECT_EQ(shown.size() == labels.size(), c.all) << c.what << ": " << shown.size();
+        if (!c.all) {
+            // What is left has room: the widest label fits between two shown rows.
+            const double perRow = double(c.width) / 20;
+            const int width = QFontMetrics(plot.font()).horizontalAdvance(labels.front().second);
+            for (size_t i = 1; i < shown.size(); ++i)
+                EXPECT_GE((shown[i] - shown[i - 1]) * perRow, width * 0.8) << c.what;
+        }
+    }
+}
