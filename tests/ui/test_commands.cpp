@@ -403,3 +403,33 @@ TEST(Commands, SettingsFromTheMenuRetranslateTheMainWindowAndThePanelOpensTheFir
     r.w.SettingsAction()->trigger();
     EXPECT_EQ(r.state.LanguageIndex, LanguageTable::French) << "cancel keeps the language";
 }
+
+TEST(Commands, MeasuringGoesOnAfterTheSettingsDialog)
+{
+    Rig r;
+    auto* port = new FakeSerialPort;
+    port->reply = [](const QByteArray&) { return QByteArray("7.01\tpH\t25.0\t10:15:30\t02/03/26\r\n<5\r\n"); };
+    MainWindow w(r.state, r.lang, port);
+    w.warningHandler = [](const QString&, const QString&) {};
+    r.state.StartPort = r.state.SerialPort = QStringLiteral("/dev/pts/96");
+    r.state.PollValues = true;
+    r.state.PollInterval = 1;
+    w.SetDevice(QStringLiteral("A101"));
+    w.Conn().InstellenCommPoort();
+    w.MeasureAction()->trigger();
+    ASSERT_TRUE(r.state.Connected);
+    bool tickDuring = true;
+    for (bool ok : {true, false}) {
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<SettingsDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            tickDuring = w.Conn().TimerOpvragen.isActive() || !r.state.SettingsOpen;
+            ok ? QTest::mouseClick(d->OkButton(), Qt::LeftButton) : d->reject();
+        });
+        w.SettingsAction()->trigger();
+        EXPECT_FALSE(tickDuring) << "no poll while the set-up is being changed";
+        EXPECT_FALSE(r.state.SettingsOpen);
+        EXPECT_TRUE(r.state.Connected) << ok;
+        EXPECT_TRUE(w.Conn().TimerOpvragen.isActive()) << (ok ? "after OK" : "after Cancel") << ": the poll tick runs again";
+    }
+}
