@@ -9,3 +9,5 @@ int RunReceive(const QStringList& args);
 int RunTransferCommand(const QStringList& args);
 int RunExport(const QStringList& args);
 int RunConfig(const QStringList& args);
+// Needs a QGuiApplication.
+int RunPrint(const QStringList& args);

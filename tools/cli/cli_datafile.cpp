@@ -1,6 +1,10 @@
 #include "cli_datafile.h"
 
 #include "core/appstate.h"
+#include "core/recordformat.h"
+#include "devices/catalogue.h"
+
+#include <QFile>
 
 #include <cstdio>
 
@@ -55,4 +59,23 @@ bool CliDataFile::Finish()
         return false;
     }
     return true;
+}
+
+QString DataFileModel(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    for (int i = 0; i < 100000 && !f.atEnd(); ++i) {
+        const QByteArray line = f.readLine();
+        ItemCursor cursor(line);
+        QByteArrayView first;
+        if (cursor.Next(first) && IsModelName(first)) {
+            for (const CatalogueModel& m : CatalogueModels()) {
+                if (QByteArrayView(m.name).compare(first, Qt::CaseInsensitive) == 0)
+                    return QString::fromLatin1(m.name);
+            }
+        }
+    }
+    return QString();
 }

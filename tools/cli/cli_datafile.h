@@ -13,6 +13,10 @@
 struct AppState;
 class LanguageTable;
 
+// The model named by a data file's first header line, in catalogue
+// spelling; "" when no header line names one.
+QString DataFileModel(const QString& path);
+
 class CliDataFile {
 public:
     CliDataFile(AppState& state, const LanguageTable& language, const QString& path, const char* command);

@@ -1,4 +1,5 @@
 #include "cli_commands.h"
+#include "cli_datafile.h"
 
 #include "core/appstate.h"
 #include "core/csvexport.h"
@@ -17,26 +18,6 @@ int Usage()
 {
     std::fprintf(stderr, "Usage: vam-cli export FILE.vam [--csv OUT] [--model MODEL]\n");
     return 2;
-}
-
-// The model named by the file's first header line, in catalogue spelling.
-QString HeaderModel(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    for (int i = 0; i < 100000 && !f.atEnd(); ++i) {
-        const QByteArray line = f.readLine();
-        ItemCursor cursor(line);
-        QByteArrayView first;
-        if (cursor.Next(first) && IsModelName(first)) {
-            for (const CatalogueModel& m : CatalogueModels()) {
-                if (QByteArrayView(m.name).compare(first, Qt::CaseInsensitive) == 0)
-                    return QString::fromLatin1(m.name);
-            }
-        }
-    }
-    return QString();
 }
 } // namespace
 
@@ -61,7 +42,7 @@ int RunExport(const QStringList& args)
         return 1;
     }
     if (model.isEmpty())
-        model = HeaderModel(path);
+        model = DataFileModel(path);
     if (model.isEmpty()) {
         std::fprintf(stderr, "vam-cli export: no header line names the meter; give it with --model MODEL\n");
         return 2;

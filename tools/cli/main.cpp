@@ -3,8 +3,10 @@
 #include "cli_commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <memory>
 
 namespace {
 int Usage(FILE* to, int code)
@@ -30,6 +32,9 @@ int Usage(FILE* to, int code)
                  "  config FILE.CFG [--out OUT.CFG]\n"
                  "              read a configuration file and write it back (to stdout without --out);\n"
                  "              each value that was out of range or unreadable is reported on stderr\n"
+                 "  print FILE.vam --pdf OUT.pdf [--config NAME.CFG] [--selection N-M]\n"
+                 "              the table of a data file as a PDF, with the page header of the\n"
+                 "              configuration's [PRINTER] section; --selection: log numbers N to M only\n"
                  "  --version   show the version\n");
     return code;
 }
@@ -37,7 +42,11 @@ int Usage(FILE* to, int code)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Only print needs fonts and a paint device; it needs no display.
+    const bool print = argc > 1 && qstrcmp(argv[1], "print") == 0;
+    if (print && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(print ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("vam-cli"));
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty())
@@ -63,6 +72,8 @@ int main(int argc, char** argv)
         return RunExport(args.mid(1));
     if (command == QLatin1String("config"))
         return RunConfig(args.mid(1));
+    if (command == QLatin1String("print"))
+        return RunPrint(args.mid(1));
     std::fprintf(stderr, "vam-cli: unknown command '%s'\n", qPrintable(command));
     return Usage(stderr, 2);
 }
