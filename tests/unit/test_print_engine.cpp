@@ -129,6 +129,10 @@ TEST_F(PrintEngineTest, PageFrameAndHeaderBlock)
     EXPECT_TRUE(canvas.Find(QStringLiteral("Operator:"))->bold);
     EXPECT_FALSE(canvas.Find(QStringLiteral("Ann"))->bold);
     EXPECT_DOUBLE_EQ(canvas.Find(QStringLiteral("Ann"))->x, engine.Left() + PrintEngine::kValueIndent);
+    // A label longer than the label column keeps a blank before its value.
+    const auto* label = canvas.Find(QStringLiteral("Channel number:"));
+    ASSERT_TRUE(label);
+    EXPECT_NEAR(canvas.Find(QStringLiteral("3"))->x, label->x2 + 2, 1e-9);
     int rules = 0;
     for (const auto& i : canvas.items)
         rules += i.kind == RecordingCanvas::Item::Rule;

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <algorithm>
 
 namespace {
 enum Texts { kOperator = 94, kCompany = 95, kDivision = 96, kNote = 97, kDevice = 98, kChannelNumber = 99,
@@ -123,7 +124,8 @@ void PrintEngine::Label(const QString& label, const QString& value)
 {
     X = left_ + kLabelIndent;
     Print(label, true);
-    X = left_ + kValueIndent;
+    // A label longer than the value column pushes its value right.
+    X = std::max(left_ + kValueIndent, X + canvas_.TextWidth(QStringLiteral(" ")));
     Print(value);
     EndLine();
 }
