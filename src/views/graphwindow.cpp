@@ -1,9 +1,11 @@
 #include "views/graphwindow.h"
 
 #include "core/appstate.h"
+#include "alarms/core/alarms.h"
 #include "core/graphmodel.h"
 #include "i18n/languagetable.h"
 #include "platform/ui/qtcolors.h"
+#include "printing/core/printroutines.h"
 #include "views/graphplot.h"
 
 #include <QCloseEvent>
@@ -12,6 +14,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 enum Texts { kGraphText = 20, kRecorderText = 243 };
@@ -19,7 +22,7 @@ enum Texts { kGraphText = 20, kRecorderText = 243 };
 
 GraphWindow::GraphWindow(AppState& state, const LanguageTable& language, const LogTable* table, int index,
                          QWidget* parent)
-    : QWidget(parent), s_(state), lang_(language), index_(index)
+    : QWidget(parent), s_(state), lang_(language), table_(table), index_(index)
 {
     // Printing tells the windows apart by this tag.
     setObjectName(QStringLiteral("grafiek%1").arg(index));
@@ -138,9 +141,95 @@ void GraphWindow::SetColors()
 
 void GraphWindow::CopyGrafiek() { plot_->CopyToClipboard(); }
 
-void GraphWindow::PrintGrafiek() {}
+// ---------------------------------------------------------------- printing
 
-void GraphWindow::AfdrukkenAlarmRapport() {}
+QString GraphWindow::PrintTitle() const
+{
+    return PrintPageTitle(objectName(), Settings().Name, IsRecorder(), lang_[kRecorderText], s_.LogFileName,
+                          s_.FolderData);
+}
+
+namespace {
+// A line's channel name and unit as the legend and the report name them.
+struct LineName {
+    QString channel, unit;
+};
+LineName NameOfLine(const AppState& s, const GraphModel& m, int line)
+{
+    const int input = m.Input(line);
+    const int ch = m.ChannelOfInput(input);
+    LineName n;
+    n.channel = ch >= 1 && ch <= s.ChannelCount && size_t(ch) < s.Channels.size() ? s.Channel(ch).Name.trimmed()
+                                                                                   : QStringLiteral("CH%1").arg(ch);
+    n.unit = m.LineUnits[size_t(line)];
+    if (n.unit.isEmpty() && m.IsTemperatureInput(input))
+        n.unit = QStringLiteral("\u00B0C");
+    else if (n.unit.isEmpty() && ch >= 1 && size_t(ch) < s.Readings.size())
+        n.unit = s.Readings[size_t(ch)].UnitText.trimmed();
+    return n;
+}
+} // namespace
+
+void GraphWindow::PrintGrafiek(PrintEngine& engine)
+{
+    plot_->RedrawNow();
+    const QPixmap picture = plot_->Picture();
+    GraphPrint g;
+    g.picture = QVariant::fromValue(picture.toImage());
+    g.aspect = picture.width() > 0 ? double(picture.height()) / picture.width() : 0.6;
+    const GraphSettings& set = Settings();
+    // Colours resolved here: the page has no system colours.
+    const auto colour = [&](int series) { return FromQColor(ToQColor(set.SeriesColour(series))); };
+    if (set.AlarmHoog)
+        g.legend.push_back({colour(2), lang_[120] + QStringLiteral(": ") + GraphModel::NumberText(set.AlarmHoogWaarde)});
+    if (set.AlarmLaag)
+        g.legend.push_back({colour(1), lang_[121] + QStringLiteral(": ") + GraphModel::NumberText(set.AlarmLaagWaarde)});
+    for (int line = 1; line <= kMaxLinesPerGraph; ++line) {
+        if (model_->Input(line) <= 0 || !model_->Series(line + 2).Visible)
+            continue;
+        const LineName n = NameOfLine(s_, *model_, line);
+        g.legend.push_back({colour(line + 2), n.channel + QStringLiteral(": ") + n.unit});
+    }
+    PrintGraph(engine, {PrintTitle(), 0}, g);
+}
+
+bool GraphWindow::HasAlarmLine() const { return Settings().AlarmHoog || Settings().AlarmLaag; }
+
+AlarmReportInput GraphWindow::AlarmReport() const
+{
+    const GraphSettings& set = Settings();
+    AlarmReportInput in;
+    in.high = set.AlarmHoog;
+    in.highLimit = set.AlarmHoogWaarde;
+    in.low = set.AlarmLaag;
+    in.lowLimit = set.AlarmLaagWaarde;
+    for (int line = 1; line <= kMaxLinesPerGraph; ++line) {
+        const int input = model_->Input(line);
+        if (input <= 0)
+            continue;
+        if (!IsRecorder()) {
+            if (table_ != nullptr)
+                in.series.push_back(TableAlarmSeries(s_, *table_, model_->ChannelOfInput(input)));
+            continue;
+        }
+        const LineName n = NameOfLine(s_, *model_, line);
+        AlarmReportSeries series;
+        series.name = AlarmSeriesName(n.channel, n.unit);
+        for (int row = 1; row <= model_->MaxRows(); ++row) {
+            const double v = model_->Cells().Cell(row, line + 2);
+            if (std::isnan(v))
+                continue;
+            series.values.push_back({v, RecorderAlarmEvent(n.channel, n.unit, v, model_->RowLabel(row))});
+        }
+        in.series.push_back(std::move(series));
+    }
+    return in;
+}
+
+void GraphWindow::AfdrukkenAlarmRapport(PrintEngine& engine) const
+{
+    PrintAlarmReport(engine, {PrintTitle(), 0}, BuildAlarmReport(AlarmReport(), lang_));
+}
 
 // ---------------------------------------------------------------- the chart follows the model
 

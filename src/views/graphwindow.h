@@ -20,6 +20,8 @@ class GraphModel;
 class GraphPlot;
 class LanguageTable;
 class LogTable;
+class PrintEngine;
+struct AlarmReportInput;
 
 class GraphWindow : public QWidget {
     Q_OBJECT
@@ -48,11 +50,18 @@ public:
     void SetColors();
     void CopyGrafiek();
 
-    // ---- Printing (filled in by the printing work)
-    // Prints the chart and its legend lines.
-    virtual void PrintGrafiek();
-    // Prints this graph's alarm report.
-    virtual void AfdrukkenAlarmRapport();
+    // ---- Printing
+    // The chart and, beneath it, a colour sample and legend line per visible
+    // series, on a page of its own.
+    void PrintGrafiek(PrintEngine& engine);
+    // This graph's alarm report on a page of its own.
+    void AfdrukkenAlarmRapport(PrintEngine& engine) const;
+    // A high or low alarm line is set (the alarm report has something to say).
+    bool HasAlarmLine() const;
+    // The values the alarm report examines, line by line.
+    AlarmReportInput AlarmReport() const;
+    // The title of its printed pages.
+    QString PrintTitle() const;
 
 Q_SIGNALS:
     void ClosedByUser(int index);
@@ -75,6 +84,7 @@ private:
 
     AppState& s_;
     const LanguageTable& lang_;
+    const LogTable* table_;
     int index_;
     GraphPlot* plot_ = nullptr;
     QScrollBar* scroll_ = nullptr;

@@ -1,6 +1,7 @@
 #include "views/tablewindow.h"
 
 #include "core/appstate.h"
+#include "printing/core/printroutines.h"
 #include "core/datafile.h"
 #include "core/logtable.h"
 #include "i18n/languagetable.h"
@@ -533,4 +534,16 @@ void TableWindow::closeEvent(QCloseEvent* event)
         hide();
     s_.TableVisible = false;
     Q_EMIT ClosedByUser();
+}
+
+void TableWindow::PrintTabel(PrintEngine& engine, bool selectionOnly) const
+{
+    std::vector<int> columns;
+    for (int column : AllTableColumns(table_)) {
+        if (!view_->isColumnHidden(column))
+            columns.push_back(column);
+    }
+    const std::vector<int> rows = selectionOnly ? Geselecteerd() : AllTableRows(table_);
+    PrintTable(engine, {PrintPageTitle(objectName(), {}, false, {}, s_.LogFileName, s_.FolderData), 0}, table_,
+               columns, rows);
 }

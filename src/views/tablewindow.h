@@ -22,6 +22,7 @@ struct DataFileReport;
 class DataFile;
 class LanguageTable;
 class LogTable;
+class PrintEngine;
 
 class TableWindow : public QWidget {
     Q_OBJECT
@@ -87,6 +88,9 @@ public:
     // The selected rows' visible cells: TAB between cells, CR LF between rows.
     QString SelectionText() const;
     void CopyElementen() const;
+    // Prints the visible columns of every reading row, or of the selected
+    // rows only, from a new page.
+    void PrintTabel(PrintEngine& engine, bool selectionOnly) const;
 
     // ---- Relative clock (the context menu's and the main window's switch)
     void SetRelativeTime(bool on);

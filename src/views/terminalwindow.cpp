@@ -1,6 +1,7 @@
 #include "views/terminalwindow.h"
 
 #include "core/appstate.h"
+#include "printing/core/printroutines.h"
 #include "core/rtftext.h"
 #include "devices/units.h"
 #include "i18n/languagetable.h"
@@ -235,6 +236,11 @@ QString TerminalWindow::Caption() const
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
         return sub->windowTitle();
     return windowTitle();
+}
+
+void TerminalWindow::PrintTerminalTekst(PrintEngine& engine) const
+{
+    PrintTerminal(engine, {PrintPageTitle(QStringLiteral("terminal"), Caption(), false, {}, {}, {}), 0}, Text());
 }
 
 void TerminalWindow::ShowTerminal()

@@ -15,6 +15,7 @@ class QPlainTextEdit;
 struct AppState;
 struct RtfDocument;
 class LanguageTable;
+class PrintEngine;
 
 class TerminalWindow : public QWidget {
     Q_OBJECT
@@ -62,6 +63,8 @@ public:
     // the usual caption.
     void SetCaptionFile(const QString& name);
     QString Caption() const;
+    // Prints the text, wrapped, from a new page.
+    void PrintTerminalTekst(PrintEngine& engine) const;
 
     // ---- Showing (View > Terminal, Open): shows the window when
     // TerminalVisible is false and sets it. Never hides.

@@ -1,6 +1,7 @@
 #include "views/valuewindow.h"
 
 #include "core/appstate.h"
+#include "printing/core/printroutines.h"
 #include "core/datetime.h"
 #include "core/valuelayout.h"
 #include "i18n/languagetable.h"
@@ -291,4 +292,21 @@ void ValueWindow::closeEvent(QCloseEvent* event)
     if (index_ >= 1 && size_t(index_) < state_.Channels.size())
         state_.Channel(index_).Value = false;
     Q_EMIT ClosedByUser(index_);
+}
+
+void ValueWindow::PrintWaarde(PrintEngine& engine) const
+{
+    const ChannelReading* reading = Reading();
+    if (reading == nullptr)
+        return;
+    ValuePrint v;
+    v.value = DisplayValueText(*reading).trimmed();
+    v.unit = DisplayUnitText(reading->UnitText).trimmed();
+    v.highTest = reading->AlarmHighTest;
+    v.highAlarm = highAlarm_;
+    v.highLimit = reading->AlarmHighLimit;
+    v.lowTest = reading->AlarmLowTest;
+    v.lowAlarm = lowAlarm_;
+    v.lowLimit = reading->AlarmLowLimit;
+    PrintValue(engine, {PrintPageTitle(Tag(), Caption(), false, {}, {}, {}), index_}, v);
 }

@@ -12,6 +12,7 @@ class QFont;
 struct AppState;
 struct ChannelReading;
 class LanguageTable;
+class PrintEngine;
 
 class ValueWindow : public QWidget {
     Q_OBJECT
@@ -32,6 +33,8 @@ public:
     // Value, TAB, unit onto the clipboard.
     void CopyWaarde() const;
     void LaadStrings();
+    // Prints the value, its unit and the alarm state on a page of its own.
+    void PrintWaarde(PrintEngine& engine) const;
 
     // Set by the channel alarm test after each reading; shown by the next
     // OpvullenMeting.
