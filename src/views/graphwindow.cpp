@@ -173,7 +173,11 @@ LineName NameOfLine(const AppState& s, const GraphModel& m, int line)
 void GraphWindow::PrintGrafiek(PrintEngine& engine)
 {
     plot_->RedrawNow();
-    const QPixmap picture = plot_->Picture();
+    // Drawn afresh at a print size, in the window's proportions when it is shown.
+    const QSize shown = plot_->isVisible() ? plot_->size() : QSize();
+    const int width = 1000;
+    const int height = shown.width() > 0 && shown.height() > 0 ? width * shown.height() / shown.width() : 600;
+    const QPixmap picture = plot_->Picture(width, height);
     GraphPrint g;
     g.picture = QVariant::fromValue(picture.toImage());
     g.aspect = picture.width() > 0 ? double(picture.height()) / picture.width() : 0.6;
