@@ -209,6 +209,21 @@ bool HelpFilesInstalled(const QString& helpFolder)
     return !english.isEmpty() && !FindNoCase(english, QStringLiteral("data_windows.htm"), QDir::Files).isEmpty();
 }
 
+QString HelpTopicPath(const QString& helpFolder, int languageIndex, const QString& topic)
+{
+    if (helpFolder.isEmpty() || !QFileInfo(helpFolder).isDir())
+        return {};
+    static const char* const kFolders[] = {"helpEN", "helpFR", "helpNL"};
+    const QString own = QLatin1String(kFolders[languageIndex == 1 || languageIndex == 2 ? languageIndex : 0]);
+    for (const QString& name : {own, QStringLiteral("helpEN")}) {
+        const QString folder = FindNoCase(helpFolder, name, QDir::Dirs);
+        const QString file = folder.isEmpty() ? QString() : FindNoCase(folder, topic, QDir::Files);
+        if (!file.isEmpty())
+            return file;
+    }
+    return QDir(helpFolder).filePath(own + QLatin1Char('/') + topic);
+}
+
 HelpInstallResult InstallHelpFiles(const QString& helpFolder, const QStringList& archiveFolders)
 {
     HelpInstallResult result;

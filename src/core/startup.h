@@ -99,6 +99,11 @@ bool HelpFilesInstalled(const QString& helpFolder);
 // Unless HelpFilesInstalled: creates `helpFolder` and unpacks helpEN.zip,
 // helpNL.zip and helpFR.zip, each from the first of `archiveFolders` holding it.
 HelpInstallResult InstallHelpFiles(const QString& helpFolder, const QStringList& archiveFolders);
+// The file of help topic `topic` for language 0 (English), 1 (French) or 2
+// (Dutch): in "helpEN", "helpFR" or "helpNL" of `helpFolder`, the English one
+// when that language lacks it. "" when the help folder does not exist;
+// otherwise a path even when no language has the topic (the browser says so).
+QString HelpTopicPath(const QString& helpFolder, int languageIndex, const QString& topic);
 
 // ---------------------------------------------------------------- recent files
 

@@ -16,15 +16,16 @@ ConfigCommands::ConfigCommands(AppState& state, LanguageTable& language, Hooks h
 {
 }
 
-void ConfigCommands::Save()
+bool ConfigCommands::Save()
 {
     if (!store_)
-        return;
+        return false;
     hooks_.collectLayout();
     const CommandOutcome out = hooks_.saveCommand();
     if (!out.Ok)
         hooks_.warn(QStringLiteral("VAM"), out.Message);
     hooks_.done(out.Status);
+    return out.Ok;
 }
 
 bool ConfigCommands::SaveAs()

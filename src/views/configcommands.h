@@ -34,7 +34,8 @@ public:
     ConfigCommands(AppState& state, LanguageTable& language, Hooks hooks, QObject* parent = nullptr);
     void SetStore(SettingsStore* store) { store_ = store; }
 
-    void Save();
+    // False when it could not be written (the user has been told).
+    bool Save();
     // False when cancelled or refused.
     bool SaveAs();
     bool Read();

@@ -214,6 +214,7 @@ bool GraphManager::OpenSettings(GraphWindow* graph)
     int result = QDialog::Rejected;
     {
         GraphSettingsDialog dialog(s_, lang_, graph->Settings(), store_, area_.window());
+        dialog.helpHandler = helpHandler;
         result = dialogRunner ? dialogRunner(dialog) : dialog.exec();
     }
     s_.SettingsOpen = false;

@@ -111,6 +111,8 @@ public:
     // An XY recorder with "Print Recorder" on has filled its width (the
     // printing work prints it through the print dialog's automatic mode).
     std::function<void(GraphWindow& graph)> printRecorder;
+    // The settings dialog's Help button (a topic file name).
+    std::function<void(const QString& topic)> helpHandler;
 
 Q_SIGNALS:
     // Windows were added, removed, shown or hidden: arrange them.

@@ -20,6 +20,7 @@
 #include "views/graphwindow.h"
 #include "settings/settingsdialog.h"
 #include "alarms/ui/alarmdialog.h"
+#include "printing/ui/printdialog.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -29,6 +30,8 @@
 #include "core/logtable.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QScreen>
 #include <QCloseEvent>
@@ -139,6 +142,8 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
         return Ask(title, text, false) == QMessageBox::Yes;
     };
     connect(graphs_, &GraphManager::ArrangeRequested, this, [this] { RetileWindows(); });
+    graphs_->printRecorder = [this](GraphWindow& graph) { PrintRecorder(PrintSetup(), graph); };
+    graphs_->helpHandler = [this](const QString& topic) { ShowHelpTopic(topic); };
     recorder_->SetGraphs(graphs_);
     // Any change of the table's rows (a load, Clear, Delete, Renumber) redraws
     // the graphs once, after the change is complete.
@@ -190,9 +195,8 @@ void MainWindow::BuildMenus()
     connect(actSaveSettingsAs_, &QAction::triggered, this, [this] { configCmds_->SaveAs(); });
     connect(actReadSettings_, &QAction::triggered, this, [this] { configCmds_->Read(); });
     recentSeparator_ = fileMenu_->insertSeparator(actExit_);
-    // Printing arrives with its own commands.
-    for (QAction* a : {actPrint_, actPrinterSettings_})
-        a->setEnabled(false);
+    connect(actPrint_, &QAction::triggered, this, [this] { PrintCommand(PrintSetup()); });
+    connect(actPrinterSettings_, &QAction::triggered, this, [this] { PrinterSettingsCommand(PrintSetup()); });
 
     editMenu_ = menuBar()->addMenu(QString());
     editCmds_->FillMenu(editMenu_);
@@ -265,10 +269,9 @@ void MainWindow::BuildMenus()
     connect(windowMenu_, &QMenu::aboutToShow, editCmds_, &EditCommands::Refresh);
 
     helpMenu_ = menuBar()->addMenu(QString());
-    actHowTo_ = helpMenu_->addAction(QString());
-    actContents_ = helpMenu_->addAction(ToolbarIcon(QStringLiteral("Help")), QString());
-    actHowTo_->setEnabled(false);
-    actContents_->setEnabled(false);
+    actHowTo_ = helpMenu_->addAction(QString(), this, [this] { ShowHelpTopic(QStringLiteral("get_started.htm")); });
+    actContents_ = helpMenu_->addAction(ToolbarIcon(QStringLiteral("Help")), QString(), this,
+                                        [this] { ShowHelpTopic(QStringLiteral("main_window.htm")); });
     helpMenu_->addSeparator();
     actAbout_ = helpMenu_->addAction(QString(), this, [this] {
         QMessageBox::about(this, QStringLiteral("VAM"),
@@ -430,7 +433,7 @@ void MainWindow::RebuildValueWindows()
         valueSubs_[size_t(ch)] = sub;
         value->LaadStrings();
         connect(value, &ValueWindow::AlarmDialogRequested, this, [this, value](int) {
-            RunAlarmDialog(s_, lang_, *value, tableWin_, this);
+            RunAlarmDialog(s_, lang_, *value, tableWin_, this, [this](const QString& t) { ShowHelpTopic(t); });
         });
         connect(value, &ValueWindow::ClosedByUser, this, [this](int) {
             s_.ConfigChanged = true; // the channel's window is no longer shown
@@ -711,6 +714,7 @@ SettingsHooks MainWindow::MakeSettingsHooks(bool firstStart)
         store_->SaveAutoArrange(s_.AutoArrange);
         store_->SaveExtendFrame(s_.ExtendFrame);
     };
+    h.showHelp = [this](const QString& topic) { ShowHelpTopic(topic); };
     h.retranslate = [this] {
         LaadStrings();
         graphs_->Reinitialise();
@@ -770,6 +774,20 @@ void MainWindow::RetileWindows()
 }
 
 bool MainWindow::Arrange() { return layoutKeeper_->Arrange(Children()); }
+
+void MainWindow::ShowHelpTopic(const QString& topic)
+{
+    const QString path = HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, topic);
+    if (path.isEmpty()) {
+        ShowWarning(QStringLiteral("VAM"), QStringLiteral("The Help-files are not available!"));
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    if (urlOpener)
+        urlOpener(url);
+    else
+        QDesktopServices::openUrl(url);
+}
 
 void MainWindow::ShowWarning(const QString& title, const QString& text)
 {
@@ -1069,6 +1087,39 @@ void MainWindow::LoadRecentFilesMenu()
         fileMenu_->insertAction(recentSeparator_, a);
         recentActions_ << a;
     }
+}
+
+PrintHooks MainWindow::PrintSetup()
+{
+    PrintHooks h;
+    h.state = &s_;
+    h.language = &lang_;
+    h.parent = this;
+    h.activeWindow = [this]() -> QWidget* {
+        QMdiSubWindow* sub = mdi_->activeSubWindow();
+        return sub ? sub->widget() : nullptr;
+    };
+    h.valueWindows = [this] {
+        std::vector<ValueWindow*> wins;
+        for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
+            if (ValueWindow* v = Value(ch))
+                wins.push_back(v);
+        return wins;
+    };
+    h.graphs = [this] {
+        std::vector<GraphWindow*> wins;
+        for (QMdiSubWindow* sub : graphs_->Windows())
+            if (auto* g = qobject_cast<GraphWindow*>(sub->widget()))
+                wins.push_back(g);
+        return wins;
+    };
+    h.table = [this] { return tableWin_; };
+    h.saveConfiguration = [this] { return configCmds_->Save(); };
+    if (pdfChooser)
+        h.askPdfPath = pdfChooser;
+    h.showHelp = [this](const QString& topic) { ShowHelpTopic(topic); };
+    h.showMessage = [this](const QString& text) { ShowWarning(QStringLiteral("VAM"), text); };
+    return h;
 }
 
 void MainWindow::BuildConfigCommands()

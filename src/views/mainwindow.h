@@ -42,6 +42,8 @@ class LayoutKeeper;
 struct ChildWindows;
 struct SettingsHooks;
 struct DataFileReport;
+struct PrintHooks;
+class QUrl;
 
 class MainWindow : public QMainWindow, public StatusViews, public UserPrompts {
     Q_OBJECT
@@ -113,6 +115,17 @@ public:
     void ShowTerminal(bool visible);
     // Replaces the file dialog of Transfer (tests, scripted runs).
     std::function<QString()> transferFileChooser;
+    // The PDF file of a print job; a save-file dialog when unset.
+    std::function<QString()> pdfChooser;
+    // Opens a help topic in the current language through the desktop's
+    // browser; the missing-help message when the help folder is not there.
+    void ShowHelpTopic(const QString& topic);
+    // Opens a help topic's address; QDesktopServices when unset.
+    std::function<void(const QUrl&)> urlOpener;
+    QAction* PrintAction() const { return actPrint_; }
+    QAction* HowToAction() const { return actHowTo_; }
+    QAction* ContentsAction() const { return actContents_; }
+    QAction* PrinterSettingsAction() const { return actPrinterSettings_; }
     DataFile& Data() { return *dataFile_; }
     // Shows or hides the table window (View menu).
     void ShowTable(bool visible);
@@ -178,6 +191,8 @@ private:
     void LoadRecentFilesMenu();
     void BuildDataFileCommands();
     void BuildConfigCommands();
+    // What the print commands need from this window.
+    PrintHooks PrintSetup();
     // Stops the connection, deals with held-back records and writes the
     // configuration; false when the user chose to keep the program running.
     bool FinishExit(bool mayAsk);

@@ -21,18 +21,12 @@ function(expect_in text)
   endforeach()
 endfunction()
 
-# The whole table, timed.
-string(TIMESTAMP t0 "%s%f")
+# The whole table (its speed is measured by bench_cli_print, not here: a
+# loaded machine must not fail the test).
 execute_process(COMMAND ${CLI} print "${WORK}/run.vam" --pdf "${WORK}/all.pdf" --config "${WORK}/P.CFG"
                 RESULT_VARIABLE rc ERROR_VARIABLE err)
-string(TIMESTAMP t1 "%s%f")
-math(EXPR ms "(${t1} - ${t0}) / 1000")
-message(STATUS "vam-cli print of 1000 records: ${ms} ms")
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "vam-cli print exited with ${rc}: ${err}")
-endif()
-if(ms GREATER 2000)
-  message(FATAL_ERROR "vam-cli print of 1000 records took ${ms} ms")
 endif()
 execute_process(COMMAND pdftotext -layout "${WORK}/all.pdf" - OUTPUT_VARIABLE text RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)

@@ -16,6 +16,8 @@
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
 #include "settings/settingsdialog.h"
+#include "printing/ui/pagesetupdialog.h"
+#include "printing/ui/printdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,6 +36,11 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRadioButton>
+#include <QUrl>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -432,4 +439,88 @@ TEST(Commands, MeasuringGoesOnAfterTheSettingsDialog)
         EXPECT_TRUE(r.state.Connected) << ok;
         EXPECT_TRUE(w.Conn().TimerOpvragen.isActive()) << (ok ? "after OK" : "after Cancel") << ": the poll tick runs again";
     }
+}
+
+namespace {
+QString PdfText(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!p.waitForFinished(20000) || p.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed>");
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Runs `act` on the modal dialog of type T once it is open.
+template <typename T>
+void OnDialog(std::function<void(T&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget()))
+            act(*d);
+        else if (QApplication::activeModalWidget())
+            QApplication::activeModalWidget()->close();
+    });
+}
+} // namespace
+
+TEST(Commands, FilePrintPrintsTheActiveWindowToTheChosenPdf)
+{
+    Rig r;
+    ASSERT_TRUE(r.w.PrintAction()->isEnabled());
+    ASSERT_TRUE(r.w.PrinterSettingsAction()->isEnabled());
+    EXPECT_TRUE(r.w.findChild<QToolBar*>()->actions().contains(r.w.PrintAction()));
+    for (int n = 1; n <= 3; ++n)
+        r.Log(n);
+    r.state.PrintOperator = QStringLiteral("Ann Smith");
+    const QString pdf = r.dir.filePath(QStringLiteral("table.pdf"));
+    int asked = 0;
+    r.w.pdfChooser = [&] {
+        ++asked;
+        return pdf;
+    };
+    r.Activate(r.w.Table());
+    OnDialog<PrintDialog>([](PrintDialog& d) {
+        d.CurrentOption()->setChecked(true);
+        d.accept();
+    });
+    r.w.PrintAction()->trigger();
+    EXPECT_EQ(asked, 1) << "the PDF path is asked once per job";
+    const QString text = PdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Ann Smith"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("page 1"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("23"))) << "the third row's second channel: " << qPrintable(text);
+    EXPECT_FALSE(r.state.PrintAll);
+
+    // Printer settings: the margins chosen there are kept.
+    OnDialog<PageSetupDialog>([](PageSetupDialog& d) {
+        d.Spin(PageSetupDialog::Top)->setValue(12);
+        d.accept();
+    });
+    r.w.PrinterSettingsAction()->trigger();
+    EXPECT_FLOAT_EQ(r.state.OffsetTop, 12);
+}
+
+TEST(Commands, HelpOpensTheTopicInTheCurrentLanguage)
+{
+    Rig r;
+    QList<QUrl> opened;
+    r.w.urlOpener = [&](const QUrl& u) { opened << u; };
+    r.state.FolderHelp = r.dir.filePath(QStringLiteral("Help"));
+    r.w.ContentsAction()->trigger();
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_EQ(r.warnings, QStringList{QStringLiteral("The Help-files are not available!")});
+
+    for (const char* f : {"helpEN/get_started.htm", "helpEN/main_window.htm", "helpNL/main_window.htm"}) {
+        const QString path = r.state.FolderHelp + QLatin1Char('/') + QLatin1String(f);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    r.state.LanguageIndex = 2;
+    r.w.ContentsAction()->trigger();
+    r.w.HowToAction()->trigger(); // not translated: the English topic
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0].toLocalFile(), r.state.FolderHelp + QStringLiteral("/helpNL/main_window.htm"));
+    EXPECT_EQ(opened[1].toLocalFile(), r.state.FolderHelp + QStringLiteral("/helpEN/get_started.htm"));
 }

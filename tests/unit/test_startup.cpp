@@ -524,6 +524,34 @@ TEST(HelpFiles, UnpacksTheArchivesOnceInOrder)
     EXPECT_TRUE(HelpFilesInstalled(other));
 }
 
+TEST(HelpFiles, TopicPathFollowsTheLanguageAndFallsBackToEnglish)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString help = tmp.filePath(QStringLiteral("Help"));
+    for (const char* f : {"helpEN/main_window.htm", "helpEN/settings.htm", "helpFR/main_window.htm",
+                          "HelpNL/Settings.htm"})
+        ASSERT_TRUE(WriteFile(help + "/" + f, "x"));
+    struct Case {
+        int language;
+        const char* topic;
+        const char* expected; // relative to the help folder; "" for none
+    } const cases[] = {
+        {0, "main_window.htm", "helpEN/main_window.htm"},
+        {1, "main_window.htm", "helpFR/main_window.htm"},
+        {1, "settings.htm", "helpEN/settings.htm"},   // French lacks it
+        {2, "settings.htm", "HelpNL/Settings.htm"},   // other spelling on disk
+        {2, "main_window.htm", "helpEN/main_window.htm"},
+        {5, "main_window.htm", "helpEN/main_window.htm"}, // unknown language: English
+        {1, "print_window.htm", "helpFR/print_window.htm"}, // nowhere: the browser says so
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(HelpTopicPath(help, c.language, QLatin1String(c.topic)), help + "/" + QLatin1String(c.expected))
+            << c.language << " " << c.topic;
+    EXPECT_EQ(HelpTopicPath(tmp.filePath(QStringLiteral("missing")), 0, QStringLiteral("main_window.htm")), QString());
+    EXPECT_EQ(HelpTopicPath(QString(), 0, QStringLiteral("main_window.htm")), QString());
+}
+
 TEST(HelpFiles, RefusesEntriesThatLeaveTheHelpFolder)
 {
     QTemporaryDir tmp;
