@@ -12,6 +12,7 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth x11-apps imagemagick poppler-utils
   strace python3-pandas
+  dpkg-dev file desktop-file-utils unzip
 )
 
 if [ "${1:-}" = "--list" ]; then
