@@ -264,6 +264,67 @@ TEST_F(PrintTableTest, OnlyTheGivenRowsAndColumns)
     EXPECT_GT(ch1->x, no->x2);
 }
 
+TEST(PrintTableBands, ColumnsWiderThanThePageGoIntoBands)
+{
+    using Bands = std::vector<std::vector<size_t>>;
+    const struct {
+        const char* what;
+        std::vector<double> widths;
+        std::vector<int> groups;
+        double textWidth;
+        bool repeatFirst;
+        Bands expected;
+    } cases[] = {
+        {"all fit", {5, 10, 10}, {0, 0, 0}, 31, true, {{0, 1, 2}}},
+        {"exactly fits (no gap after the last)", {5, 10, 10}, {0, 0, 0}, 31, false, {{0, 1, 2}}},
+        {"one too wide", {5, 10, 10}, {0, 0, 0}, 30.9, false, {{0, 1}, {2}}},
+        {"the number repeats", {5, 10, 10, 10}, {0, 0, 0, 0}, 20, true, {{0, 1}, {0, 2}, {0, 3}}},
+        {"a value stays with its unit", {5, 10, 10, 6, 10, 6}, {0, 0, 1, 1, 2, 2}, 45, true, {{0, 1, 2, 3}, {0, 4, 5}}},
+        {"the wrapping last column needs only a start", {5, 10, 200}, {0, 0, 0}, 60, true, {{0, 1, 2}}},
+        {"a column wider than the page still prints", {5, 90, 10}, {0, 0, 0}, 50, true, {{0}, {0, 1}, {0, 2}}},
+        {"no columns", {}, {}, 50, true, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TableBands(c.widths, c.groups, c.textWidth, c.repeatFirst), c.expected) << c.what;
+}
+
+TEST_F(PrintTableTest, AWideTableIsPrintedInBandsWithNothingCutOff)
+{
+    canvas.pageSize = QSizeF(120, 200); // 100 mm of text width
+    engine.Start();
+    table.SetLayout(QStringLiteral("H264"), 8);
+    table.LoadCaptions(lang);
+    std::vector<QByteArray> values;
+    std::vector<LogTable::RawCell> cells;
+    for (int ch = 1; ch <= 8; ++ch)
+        values.push_back(QByteArray::number(ch * 11.5));
+    for (const QByteArray& v : values)
+        cells.push_back({v, "mV", {}, false, true});
+    table.BeginBulk();
+    for (int i = 0; i < 3; ++i)
+        table.AppendBulk(45000 + i / 1440.0, true, cells.data(), "note");
+    table.EndBulk();
+    PrintTable(engine, {QStringLiteral("run.vam"), 0}, table, AllTableColumns(table), AllTableRows(table));
+    ASSERT_GE(canvas.pages, 2);
+    for (const auto& i : canvas.Texts())
+        EXPECT_LE(i.x2, engine.Right() + 1e-9) << i.text.toStdString() << " on page " << i.page;
+    for (int ch = 1; ch <= 8; ++ch) {
+        const auto* heading = canvas.Find(QStringLiteral("CH%1").arg(ch));
+        ASSERT_TRUE(heading) << ch;
+        // Every value three times, on the page of its heading, with its unit right of it.
+        int found = 0;
+        for (const auto& i : canvas.Texts(heading->page))
+            found += i.text == QString::number(ch * 11.5);
+        EXPECT_EQ(found, 3) << ch;
+    }
+    // Each band's page starts with the frame, the header block and the number column.
+    for (int page = 1; page <= canvas.pages; ++page) {
+        EXPECT_TRUE(canvas.Find(QStringLiteral("Operator:"), page)) << page;
+        EXPECT_TRUE(canvas.Find(QStringLiteral("No"), page)) << page;
+    }
+    EXPECT_TRUE(canvas.Find(QStringLiteral("note")));
+}
+
 TEST_F(PrintEngineTest, ValueWindowTextsInOrder)
 {
     ValuePrint v;

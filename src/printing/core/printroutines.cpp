@@ -13,6 +13,7 @@ constexpr double kColumnGap = 3;
 constexpr double kReportIndent = 10;
 constexpr double kEventDrop = 5;
 constexpr double kSampleWidth = 8;
+constexpr double kLastColumnRoom = 30;
 
 QString WithoutColon(QString text)
 {
@@ -64,6 +65,41 @@ std::vector<int> AllTableRows(const LogTable& table)
     return rows;
 }
 
+std::vector<std::vector<size_t>> TableBands(const std::vector<double>& widths, const std::vector<int>& groups,
+                                            double textWidth, bool repeatFirst)
+{
+    std::vector<std::vector<size_t>> bands;
+    std::vector<size_t> band;
+    double used = 0;
+    for (size_t first = 0; first < widths.size();) {
+        // A block: one column, or the columns of one channel (its value and its unit).
+        size_t end = first + 1;
+        while (end < widths.size() && end < groups.size() && groups[first] != 0 && groups[end] == groups[first])
+            ++end;
+        double need = 0;
+        for (size_t i = first; i < end; ++i)
+            // The last column wraps, so it needs only a start of room.
+            need += (i + 1 == widths.size() ? std::min(widths[i], kLastColumnRoom) : widths[i]) + kColumnGap;
+        const bool onlyRepeated = repeatFirst && !bands.empty() && band.size() == 1;
+        if (!band.empty() && !onlyRepeated && used + need - kColumnGap > textWidth + 1e-9) {
+            bands.push_back(band);
+            band.clear();
+            used = 0;
+            if (repeatFirst) {
+                band.push_back(0);
+                used = widths[0] + kColumnGap;
+            }
+        }
+        for (size_t i = first; i < end; ++i)
+            band.push_back(i);
+        used += need;
+        first = end;
+    }
+    if (!band.empty())
+        bands.push_back(band);
+    return bands;
+}
+
 void PrintTable(PrintEngine& e, const PrintPageInfo& page, const LogTable& table, const std::vector<int>& columns,
                 const std::vector<int>& rows)
 {
@@ -81,39 +117,49 @@ void PrintTable(PrintEngine& e, const PrintPageInfo& page, const LogTable& table
         for (size_t i = 0; i < columns.size(); ++i)
             widths[i] = std::max(widths[i], canvas.TextWidth(table.CellText(row, columns[i])));
     }
-    std::vector<double> xs;
-    double x = e.Left();
-    for (double w : widths) {
-        xs.push_back(x);
-        x += w + kColumnGap;
-    }
-    // The last column (the info text) wraps when the row is wider than the page.
-    const auto cell = [&](size_t i, const QString& text) {
-        if (i + 1 == columns.size() && xs[i] + canvas.TextWidth(text) > e.Right()) {
-            const double y = e.Y;
-            e.PrintWrapped(xs[i], e.Right(), text);
-            e.Y = std::max(e.Y, y);
-        } else {
-            canvas.DrawText(xs[i], e.Y, text);
+    std::vector<int> groups;
+    for (int column : columns)
+        groups.push_back(table.ChannelOfColumn(column));
+    const std::vector<std::vector<size_t>> bands =
+        TableBands(widths, groups, e.Right() - e.Left(), !columns.empty() && columns[0] == 0);
+    for (size_t b = 0; b < bands.size(); ++b) {
+        const std::vector<size_t>& band = bands[b];
+        if (b > 0)
+            e.StartPage(page);
+        std::vector<double> xs;
+        double x = e.Left();
+        for (size_t i : band) {
+            xs.push_back(x);
+            x += widths[i] + kColumnGap;
         }
-    };
-    const auto headingRow = [&] {
-        e.SetBold(true);
-        for (size_t i = 0; i < columns.size(); ++i)
-            cell(i, headings[i]);
-        e.SetBold(false);
-        e.PrintRule(e.Y + 1.1 * e.LineHeight());
-        e.Y += 0.3 * e.LineHeight();
-        e.EndLine();
-    };
-    headingRow();
-    e.onContinuedPage = headingRow;
-    for (int row : rows) {
-        for (size_t i = 0; i < columns.size(); ++i)
-            cell(i, table.CellText(row, columns[i]));
-        e.EndLine();
+        // The info text (the table's last column) wraps when it is wider than the room left.
+        const auto cell = [&](size_t at, const QString& text) {
+            if (band[at] + 1 == columns.size() && xs[at] + canvas.TextWidth(text) > e.Right()) {
+                const double y = e.Y;
+                e.PrintWrapped(xs[at], e.Right(), text);
+                e.Y = std::max(e.Y, y);
+            } else {
+                canvas.DrawText(xs[at], e.Y, text);
+            }
+        };
+        const auto headingRow = [&] {
+            e.SetBold(true);
+            for (size_t at = 0; at < band.size(); ++at)
+                cell(at, headings[band[at]]);
+            e.SetBold(false);
+            e.PrintRule(e.Y + 1.1 * e.LineHeight());
+            e.Y += 0.3 * e.LineHeight();
+            e.EndLine();
+        };
+        headingRow();
+        e.onContinuedPage = headingRow;
+        for (int row : rows) {
+            for (size_t at = 0; at < band.size(); ++at)
+                cell(at, table.CellText(row, columns[band[at]]));
+            e.EndLine();
+        }
+        e.onContinuedPage = nullptr;
     }
-    e.onContinuedPage = nullptr;
 }
 
 void PrintTerminal(PrintEngine& e, const PrintPageInfo& page, const QString& text)

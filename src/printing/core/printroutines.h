@@ -20,9 +20,18 @@ struct ValuePrint {
 void PrintValue(PrintEngine& engine, const PrintPageInfo& page, const ValuePrint& value);
 
 // The table: the heading row (repeated on every page), then the given
-// reading rows (indexes into the table) in the given grid columns.
+// reading rows (indexes into the table) in the given grid columns, in bands
+// when the columns are wider than the page.
 void PrintTable(PrintEngine& engine, const PrintPageInfo& page, const LogTable& table,
                 const std::vector<int>& columns, const std::vector<int>& rows);
+// A table wider than the page is printed in bands of columns, one after the
+// other, each on pages of its own, so no column is cut off at the page's edge.
+// The columns (indexes into `widths`) of each band for a text width: adjacent
+// columns of the same nonzero group (a channel's value and unit) stay
+// together; `repeatFirst` puts column 0 (the record number) in front of
+// every band, so a row can be found again.
+std::vector<std::vector<size_t>> TableBands(const std::vector<double>& widths, const std::vector<int>& groups,
+                                            double textWidth, bool repeatFirst);
 // Every grid column, and every reading row (the trailing empty row left out).
 std::vector<int> AllTableColumns(const LogTable& table);
 std::vector<int> AllTableRows(const LogTable& table);
