@@ -21,6 +21,7 @@
 #include "settings/settingsdialog.h"
 #include "alarms/ui/alarmdialog.h"
 #include "printing/ui/printdialog.h"
+#include "views/aboutdialog.h"
 #include "core/datafile.h"
 #include "core/commandline.h"
 #include "core/configfile.h"
@@ -54,7 +55,7 @@ enum Text {
     kFile = 0, kNew = 1, kOpen = 2, kSaveSettings = 3, kSaveAs = 4, kPrint = 5, kPrinterSettings = 6, kExit = 7,
     kEdit = 8, kCopy = 9, kDelete = 10, kData = 11, kLog = 12, kSettingsEntry = 13, kReceive = 32,
     kWindow = 57, kTileH = 58, kTileV = 59, kCascade = 60, kArrangeIcons = 61, kFont = 62, kToolbar = 78,
-    kTerminal = 84, kHelp = 126, kContents = 142, kTransfer = 135, kVersion = 137, kProgramDescription = 143,
+    kTerminal = 84, kHelp = 126, kContents = 142, kTransfer = 135, kVersion = 137, kSystemInfo = 145, kProgramDescription = 143,
     kTipNew = 152, kTipOpen = 153, kTipSaveAs = 154, kTipPrint = 155, kTipSettings = 156, kTipGraphSettings = 157,
     kTipFont = 158, kTipSaveSettings = 159, kTipLog = 160, kTipReceive = 161, kTipTransfer = 162,
     kTipDisconnect = 163, kTipTerminal = 164, kTipCopy = 165, kReadMeasurements = 208, kLogMeasurements = 210,
@@ -273,12 +274,8 @@ void MainWindow::BuildMenus()
     actContents_ = helpMenu_->addAction(ToolbarIcon(QStringLiteral("Help")), QString(), this,
                                         [this] { ShowHelpTopic(QStringLiteral("main_window.htm")); });
     helpMenu_->addSeparator();
-    actAbout_ = helpMenu_->addAction(QString(), this, [this] {
-        QMessageBox::about(this, QStringLiteral("VAM"),
-                           QStringLiteral("<b>VAM</b> %1 %2<br>%3<br><br>Qt %4, %5")
-                               .arg(lang_[kVersion], QStringLiteral(VAM_VERSION), lang_[kProgramDescription].toHtmlEscaped(),
-                                    QString::fromLatin1(qVersion()), QSysInfo::prettyProductName().toHtmlEscaped()));
-    });
+    actAbout_ = helpMenu_->addAction(QString(), this, [this] { ShowAbout(false); });
+    actSystemInfo_ = helpMenu_->addAction(QString(), this, [this] { ShowAbout(true); });
 }
 
 void MainWindow::BuildToolBar()
@@ -370,6 +367,7 @@ void MainWindow::LaadStrings()
     actHowTo_->setText(QString(lang_[kHelp]).remove(QLatin1Char('&')) + QStringLiteral("..."));
     actContents_->setText(lang_[kContents]);
     actAbout_->setText(lang_[kVersion] + QStringLiteral("..."));
+    actSystemInfo_->setText(lang_[kSystemInfo]);
 
     actNew_->setToolTip(lang_[kTipNew]);
     actOpen_->setToolTip(lang_[kTipOpen]);
@@ -774,6 +772,17 @@ void MainWindow::RetileWindows()
 }
 
 bool MainWindow::Arrange() { return layoutKeeper_->Arrange(Children()); }
+
+void MainWindow::ShowAbout(bool systemInfo)
+{
+    AboutDialog about(s_, lang_, MachineFacts::Current(), this);
+    if (systemInfo)
+        about.ShowSystemInfo();
+    if (aboutRunner)
+        aboutRunner(about);
+    else
+        about.exec();
+}
 
 void MainWindow::ShowHelpTopic(const QString& topic)
 {

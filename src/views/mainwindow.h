@@ -43,6 +43,7 @@ struct ChildWindows;
 struct SettingsHooks;
 struct DataFileReport;
 struct PrintHooks;
+class AboutDialog;
 class QUrl;
 
 class MainWindow : public QMainWindow, public StatusViews, public UserPrompts {
@@ -124,6 +125,12 @@ public:
     std::function<void(const QUrl&)> urlOpener;
     QAction* PrintAction() const { return actPrint_; }
     QAction* HowToAction() const { return actHowTo_; }
+    QAction* AboutAction() const { return actAbout_; }
+    QAction* SystemInfoAction() const { return actSystemInfo_; }
+    // Help > Version / System info: the about box, with the system facts shown for the second.
+    void ShowAbout(bool systemInfo);
+    // Runs the about box; exec() when unset.
+    std::function<void(AboutDialog&)> aboutRunner;
     QAction* ContentsAction() const { return actContents_; }
     QAction* PrinterSettingsAction() const { return actPrinterSettings_; }
     DataFile& Data() { return *dataFile_; }
@@ -238,6 +245,6 @@ private:
     QAction *actMeasure_ = nullptr, *actLog_ = nullptr, *actReceive_ = nullptr, *actTransfer_ = nullptr,
             *actSettings_ = nullptr;
     QAction *actTileH_ = nullptr, *actTileV_ = nullptr, *actCascade_ = nullptr, *actArrangeIcons_ = nullptr;
-    QAction *actHowTo_ = nullptr, *actContents_ = nullptr, *actAbout_ = nullptr;
+    QAction *actHowTo_ = nullptr, *actContents_ = nullptr, *actAbout_ = nullptr, *actSystemInfo_ = nullptr;
     QToolBar* toolBar_ = nullptr;
 };

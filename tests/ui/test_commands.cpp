@@ -18,6 +18,7 @@
 #include "settings/settingsdialog.h"
 #include "printing/ui/pagesetupdialog.h"
 #include "printing/ui/printdialog.h"
+#include "views/aboutdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -523,4 +524,32 @@ TEST(Commands, HelpOpensTheTopicInTheCurrentLanguage)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0].toLocalFile(), r.state.FolderHelp + QStringLiteral("/helpNL/main_window.htm"));
     EXPECT_EQ(opened[1].toLocalFile(), r.state.FolderHelp + QStringLiteral("/helpEN/get_started.htm"));
+}
+
+TEST(Commands, SystemInfoShowsTheMachineAndTheFoldersAndCopiesThem)
+{
+    Rig r;
+    r.state.FolderSettings = r.dir.filePath(QStringLiteral("Settings"));
+    bool ran = false;
+    r.w.aboutRunner = [&](AboutDialog& d) {
+        ran = true;
+        EXPECT_TRUE(d.ProgramLabel()->text().contains(QStringLiteral(VAM_VERSION)));
+        EXPECT_FALSE(d.SystemLabel()->isHidden());
+        EXPECT_FALSE(d.SystemInfoButton()->isEnabled());
+        EXPECT_TRUE(d.SystemLabel()->text().contains(r.state.FolderSettings.toHtmlEscaped()));
+        d.CopyButton()->click();
+        const QString copied = QApplication::clipboard()->text();
+        EXPECT_TRUE(copied.contains(QStringLiteral("Folder Data: ") + r.state.FolderData)) << qPrintable(copied);
+        EXPECT_TRUE(copied.contains(QStringLiteral("Qt: "))) << qPrintable(copied);
+    };
+    r.w.SystemInfoAction()->trigger();
+    EXPECT_TRUE(ran);
+
+    // Version...: the system facts only on request.
+    r.w.aboutRunner = [&](AboutDialog& d) {
+        EXPECT_TRUE(d.SystemLabel()->isHidden());
+        d.SystemInfoButton()->click();
+        EXPECT_FALSE(d.SystemLabel()->isHidden());
+    };
+    r.w.AboutAction()->trigger();
 }
