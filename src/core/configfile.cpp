@@ -5,6 +5,7 @@
 #include "core/datetime.h"
 #include "core/logtable.h"
 #include "devices/catalogue.h"
+#include "devices/units.h"
 #include "i18n/languagetable.h"
 
 #include <QDate>
@@ -1024,14 +1025,17 @@ double ParseReal(QStringView text, bool* clean)
             continue;
         if (c == QLatin1Char('-')) {
             const qsizetype n = a.size();
-            if (n >= 2 && (a[n - 1] == 'e' || a[n - 1] == 'E') && (IsAsciiDigit(a[n - 2]) || a[n - 2] == '.')) {
+            if (n >= 2 && a[n - 1] == 'e' && (IsAsciiDigit(a[n - 2]) || a[n - 2] == '.')) {
                 a += '-';
             } else {
                 ++minus;
             }
             continue;
         }
-        a += c == QLatin1Char(',') ? '.' : (c.unicode() < 128 ? char(c.unicode()) : '?');
+        if (IsExponentMarker(c))
+            a += 'e'; // one exponent letter, as the meters' numbers are read
+        else
+            a += c == QLatin1Char(',') ? '.' : (c.unicode() < 128 ? char(c.unicode()) : '?');
     }
     qsizetype p = 0;
     const qsizetype size = a.size();
@@ -1054,7 +1058,7 @@ double ParseReal(QStringView text, bool* clean)
             *clean = false;
         return 0;
     }
-    if (p < size && (a[p] == 'e' || a[p] == 'E')) {
+    if (p < size && a[p] == 'e') {
         qsizetype q = p + 1;
         if (q < size && (a[q] == '+' || a[q] == '-'))
             ++q;

@@ -33,7 +33,8 @@ bool ParseBool(QStringView text);
 // that number.
 qint64 ParseInteger(QStringView text, bool* clean = nullptr);
 // As ParseInteger, with "," or "." as the decimal separator and an optional
-// exponent ("1E-05" is one hundred-thousandth). Infinite when too large.
+// exponent after any letter IsExponentMarker takes ("1E-05" and "1d-05" are
+// one hundred-thousandth). Infinite when too large.
 double ParseReal(QStringView text, bool* clean = nullptr);
 // `value` when min <= value <= max, otherwise min.
 qint64 ClampToRange(qint64 value, qint64 min, qint64 max);

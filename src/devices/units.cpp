@@ -39,9 +39,8 @@ double LeadingNumber(const QString& s)
     }
     if (!digits)
         return 0;
-    // Exponent: E or D, optional sign, at least one digit.
-    if (i < n && (s[i] == QLatin1Char('E') || s[i] == QLatin1Char('e') || s[i] == QLatin1Char('D')
-                  || s[i] == QLatin1Char('d'))) {
+    // Exponent: a marker, optional sign, at least one digit.
+    if (i < n && IsExponentMarker(s[i])) {
         int j = i + 1;
         QByteArray exp = "e";
         if (j < n && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-')))
@@ -66,7 +65,7 @@ double SignedNumber(QString text, bool commaIsPoint)
     // dropping it would turn a small value into a large negative one.
     bool negative = false;
     for (qsizetype i = 0; i < text.size();) {
-        const bool exponentSign = i > 0 && (text[i - 1] == QLatin1Char('E') || text[i - 1] == QLatin1Char('e'));
+        const bool exponentSign = i > 0 && IsExponentMarker(text[i - 1]);
         if (text[i] == QLatin1Char('-') && !exponentSign) {
             text.remove(i, 1);
             negative = true;
@@ -95,6 +94,11 @@ void DropExponent(QString& value)
         value.truncate(e);
 }
 } // namespace
+
+bool IsExponentMarker(QChar c)
+{
+    return c == QLatin1Char('E') || c == QLatin1Char('e') || c == QLatin1Char('D') || c == QLatin1Char('d');
+}
 
 QString LocaleDecimalSeparator()
 {

@@ -10,6 +10,11 @@ QString LocaleDecimalSeparator();
 // Every "." replaced by the locale's decimal separator.
 QString ToLocaleDecimal(const QString& text);
 
+// The letters that start a number's exponent: "E" and "e", and the Fortran
+// "D" and "d" some meters print. Read as a letter ending the number instead,
+// "1.234D-03" would come out 1000 times too large.
+bool IsExponentMarker(QChar c);
+
 // Read a number whatever the locale: every "-" (but an exponent's) removed and
 // the result negated when there was one; "," read as "."; the leading number
 // counts, the rest is ignored, and no number gives 0.

@@ -157,6 +157,9 @@ TEST(ConfigValues, Parsers)
         {"-0.25", 0, false, -0.25, true},
         {"1E-05", -1, false, 1e-5, true},       // an exponent's sign does not negate a real
         {"-2.5e3", -2, false, -2500, true},
+        {"1.234e-03", -1, false, 0.001234, true}, // every exponent letter, as a meter's number is read
+        {"1.234D-03", -1, false, 0.001234, true},
+        {"2,5d2", 2, false, 250, true},
         {"1e", 1, false, 1, false},
         {"99999999999999999999999", 999999999999999LL, true, 1e23, true},
     };
@@ -361,6 +364,7 @@ TEST_F(ConfigTest, EachValueIsReadByItsRule)
         {"[COMMUNICATION]\r\nBaudrate = 200000", baud, "2400", true},
         {"[COMMUNICATION]\r\nBaudrate = 9600 baud", baud, "9600", true},
         {"[COMMUNICATION]\r\nBaudrate = 57600\r\n[DEVICE]\r\nDevice = H262 USB", baud, "19200", false},
+        {"\xEF\xBB\xBF[COMMUNICATION]\r\nBaudrate = 4800", baud, "4800", false}, // an editor's byte-order mark
         {"[COMMUNICATION]\r\nLanguage = Fran\xE7" "ais", language, "1", false},
         {"[COMMUNICATION]\r\nLanguage = nederlands", language, "0", true},
         {"[DEVICE]\r\nDevice = n505", device, "N505", false},

@@ -44,6 +44,12 @@ TEST(Units, TextToNumbers)
         {"12.7", 12.7, 12.7, 13},
         {"  3.25 mS/cm", 3.25, 3.25, 3},
         {"1.234E-03", 0.001234, 0.001234, 0}, // the exponent's minus does not negate
+        {"1.234e-03", 0.001234, 0.001234, 0}, // every exponent letter alike
+        {"1.234D-03", 0.001234, 0.001234, 0}, // the Fortran exponent some meters print
+        {"1.234d-03", 0.001234, 0.001234, 0},
+        {"-2.5D+02", -250, -250, -250},
+        {"-1,5d-02", -0.015, -1, -1},
+        {"7D", 7, 7, 7},               // a letter without digits ends the number
         {"-1,5E-02", -0.015, -1, -1},
         {"+4", 4, 4, 4},
         {"", 0, 0, 0},
