@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -196,6 +197,36 @@ TEST(ReceiveLoop, StopWhileLoggingWritesTheStopRecord)
     r.conn.StopVerbinding(); // what File New, Receive and exit do next
     EXPECT_EQ(r.views.records.size(), 2) << "no second stop record";
     EXPECT_EQ(r.state.LogCount, 2);
+}
+
+// Logging ended before its first reading was recorded has nothing to close:
+// a stop record alone would be a run without readings.
+TEST(ReceiveLoop, LoggingEndedBeforeItsFirstReadingWritesNoStop)
+{
+    const struct {
+        const char* name;
+        std::function<void(Connection&)> end;
+    } cases[] = {
+        {"log command again", [](Connection& c) { c.mnuDatalogging_Click(); }},
+        {"measure off", [](Connection& c) { c.mnuDataMeasure_Click(); }},
+        {"connection stopped", [](Connection& c) { c.StopVerbinding(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.state.PollValues = true;
+        r.port.reply = [](const QByteArray&) { return kReply; };
+        r.conn.InstellenCommPoort();
+        r.conn.mnuDataMeasure_Click();
+        r.conn.mnuDatalogging_Click();
+        ASSERT_TRUE(r.state.LogActive);
+        c.end(r.conn);
+        r.conn.TimerOpvragen_Timer(); // a reading that follows is shown, not logged
+        EXPECT_FALSE(r.state.LogActive);
+        EXPECT_EQ(r.views.rows, QStringList());
+        EXPECT_EQ(r.views.records, QStringList());
+        EXPECT_EQ(r.state.LogCount, 0);
+    }
 }
 
 TEST(ReceiveLoop, ACommandInsideTheWaitStartsNoSecondCycle)

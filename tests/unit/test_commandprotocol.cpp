@@ -34,6 +34,13 @@ QString SettingsReply(int length, const QList<int>& codes, bool crlf = true)
     }
     return r;
 }
+
+// A J7050 reply of `length` with bit 7 in byte 40 and bit 5 in byte 41
+// (1-based): which of the two is read tells where the flag byte was looked for.
+QString J7050Flags(int length)
+{
+    return SettingsReply(length, {1, 1, 1}).replace(39, 1, QChar(0x80)).replace(40, 1, QChar(0x20));
+}
 } // namespace
 
 TEST(CommandProtocol, Framing)
@@ -68,6 +75,10 @@ TEST(CommandProtocol, J70SettingsRead)
         {"J7050 flag byte bit 7", "J7050", {SettingsReply(42, {1, 1, 1}).replace(39, 1, QChar(0x80))}, true, {1, 1, 1, 8, 0}},
         {"J7050M flags after a longer reply", "J7050M",
          {SettingsReply(48, {1, 0, 1, 1, 1}).replace(44, 1, QChar(0xA0))}, true, {1, 0, 1, 1, 1, 8, 9}},
+        // The flag byte moves one on only from two characters past the minimum
+        // with CR LF; byte 40 says channel 4, byte 41 channel 5.
+        {"J7050 one longer: flags stay", "J7050", {J7050Flags(43)}, true, {1, 1, 1, 8, 0}},
+        {"J7050 two longer: flags move", "J7050", {J7050Flags(44)}, true, {1, 1, 1, 0, 9}},
         {"wrong letter", "J7010", {SettingsReply(38, {1, 1}).replace(1, 1, QLatin1Char('T'))}, false, {}},
         {"silence", "J7010", {}, false, {}},
         {"garbage", "J7020", {QString::fromLatin1("\x00\xff<<S\r\n"), QString(200, QLatin1Char('z'))}, false, {}},

@@ -60,6 +60,9 @@ const CalendarCase kCalendarCases[] = {
     {45351 + 86399.4 * kOneSecond, "2024-02-29T23:59:59"}, // milliseconds are cut off
     {45350.999999999, "2024-02-29T00:00:00"},              // rounding reaches midnight: the next day
     {45351.999999999, "2024-03-01T00:00:00"},
+    {45352 - 0.5 * kMs, "2024-03-01T00:00:00"},            // half a millisecond before midnight
+    {45352 - 0.6 * kMs, "2024-02-29T23:59:59"},
+    {45352 - 0.4 * kMs, "2024-03-01T00:00:00"},
     {-1.999999999, "1899-12-30T00:00:00"},                 // the same before the epoch
     {-1400.999999999, "1896-03-01T00:00:00"},
     {46110 + 2.5 / 24, "2026-03-29T02:30:00"},             // in the hour Amsterdam skips
@@ -101,7 +104,8 @@ TEST(DateTime, StampsKeepTheLoggedTimeOnDaysTheClockChanges)
         double days;
         const char* stamp;
     } cases[] = {{46110 + 2.5 / 24, "29/03/2026 02:30:00"}, {46320 + 2.5 / 24, "25/10/2026 02:30:00"},
-                 {-1.25, "29/12/1899 06:00:00"}, {45351.999999999, "01/03/2024 00:00:00"}};
+                 {-1.25, "29/12/1899 06:00:00"}, {45351.999999999, "01/03/2024 00:00:00"},
+                 {45352 - 0.5 * kMs, "01/03/2024 00:00:00"}};
     for (const auto& c : cases) {
         EXPECT_EQ(stamps.Format(c.days).toStdString(), c.stamp);
         double back = 0;

@@ -1,5 +1,8 @@
 #include "support/parserharness.h"
+#include "core/recordformat.h"
 #include "devices/parsers.h"
+
+#include <QLocale>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +20,8 @@ void Listen(AppState& s) { s.PollValues = false; }
 void Poll(AppState& s) { s.PollValues = true; }
 void NoRetain(AppState& s) { s.PollValues = false; s.RetainTableValues = false; }
 void Ch2Unused(AppState& s) { s.PollValues = false; s.Channel(2).Use = false; }
+void Ch5Unused(AppState& s) { s.PollValues = false; s.Channel(5).Use = false; }
+void Ch2UnusedPolled(AppState& s) { s.PollValues = true; s.Channel(2).Use = false; }
 } // namespace
 
 TEST(ParseH260, Lines)
@@ -110,4 +115,38 @@ TEST(ParseH260, PolledReplyStopsTheWatchdogOnce)
     run.Run({Line(QStringLiteral("CH1"), QStringLiteral("7.01\tpH\t25.0")) + QStringLiteral("<5\r\n")});
     EXPECT_EQ(run.sink.readings, 1);
     EXPECT_EQ(run.sink.watchdogStops, 1);
+}
+
+// The data file writes every channel's stored value, shown or not: a channel
+// switched off must keep none, whichever way its line came.
+TEST(ParseH260, ChannelNotInUseStoresNoValue)
+{
+    const struct {
+        const char* name;
+        const char* model;
+        StateSetup setup;
+        int channel;
+        QString text;
+    } cases[] = {
+        {"printed line", "H261", Ch2Unused, 2, Line(QStringLiteral("CH2 mV"), QStringLiteral("-120.5\tmV\t25.1"))},
+        {"polled reply", "H262", Ch2UnusedPolled, 2,
+         Line(QStringLiteral("CH2"), QStringLiteral("-120.5\tmV\t25.1")) + QStringLiteral("<5\r\n")},
+        {"over range", "H264", Ch5Unused, 5, Line(QStringLiteral("CH5"), QStringLiteral("99999\tmV\t24.9"))},
+    };
+    const StampFormat stamps(QLocale::c());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParserRun run(QLatin1String(c.model));
+        c.setup(run.state);
+        run.Run({c.text});
+        ASSERT_EQ(run.sink.readings, 1);
+        QString line = QString::fromLatin1(RecordLine(run.state, QString(), stamps));
+        QStringList items;
+        while (!line.isEmpty())
+            items << NextItem(line);
+        // The stamp, then value, unit, over range and valid flag per channel.
+        const int at = 1 + 4 * (c.channel - 1);
+        ASSERT_GT(items.size(), at + 2);
+        EXPECT_EQ(items.mid(at, 3), QStringList({QString(), QString(), QStringLiteral("False")}));
+    }
 }

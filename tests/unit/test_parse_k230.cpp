@@ -55,6 +55,8 @@ TEST(ParseK230, Lines)
          {"1/1 7.01 pH", "1/4 25.0" + kDeg}},
         {"a channel not in use still takes its line", "K233", Unused({1, 3}), ph + mv,
          {"1/2 -120.5 mV", "1/4 25.2" + kDeg}},
+        {"a channel not in use in relative mode leaves no remark", "K233", Unused({1, 3}),
+         Line("0001", "12.5\tmV^", "25.0") + mv, {"1/2 -120.5 mV", "1/4 25.2" + kDeg}},
         {"only the temperature shown", "K231", Unused({1, 2, 3}), ph + ph2, {"1/4 25.0" + kDeg, "2/4 25.1" + kDeg}},
         {"half line waits", "K231", Unused({2, 3}), ph + "0002\t7.0", {"1/1 7.01 pH", "1/4 25.0" + kDeg}},
         // The old K235 firmware prints a ppm or % channel's temperature for the
