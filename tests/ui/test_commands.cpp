@@ -541,6 +541,11 @@ TEST(Commands, SystemInfoShowsTheMachineAndTheFoldersAndCopiesThem)
         const QString copied = QApplication::clipboard()->text();
         EXPECT_TRUE(copied.contains(QStringLiteral("Folder Data: ") + r.state.FolderData)) << qPrintable(copied);
         EXPECT_TRUE(copied.contains(QStringLiteral("Qt: "))) << qPrintable(copied);
+        // A picture of the box for a look, when asked for.
+        if (const QString keep = qEnvironmentVariable("VAM_SHOT_DIR"); !keep.isEmpty()) {
+            d.adjustSize();
+            d.grab().save(QDir(keep).filePath(QStringLiteral("about.png")));
+        }
     };
     r.w.SystemInfoAction()->trigger();
     EXPECT_TRUE(ran);
