@@ -19,6 +19,8 @@
 #include "printing/ui/pagesetupdialog.h"
 #include "printing/ui/printdialog.h"
 #include "views/aboutdialog.h"
+#include "views/graphmanager.h"
+#include "views/graphsettingsdialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -524,6 +526,22 @@ TEST(Commands, HelpOpensTheTopicInTheCurrentLanguage)
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0].toLocalFile(), r.state.FolderHelp + QStringLiteral("/helpNL/main_window.htm"));
     EXPECT_EQ(opened[1].toLocalFile(), r.state.FolderHelp + QStringLiteral("/helpEN/get_started.htm"));
+
+    // The dialogs' Help buttons open their own topics.
+    opened.clear();
+    r.state.LanguageIndex = 0;
+    r.w.Graphs().dialogRunner = [](GraphSettingsDialog& d) {
+        d.HelpButton()->click();
+        return int(QDialog::Rejected);
+    };
+    r.w.Graphs().NewGraph(false);
+    const SettingsHooks hooks = r.w.MakeSettingsHooks(false);
+    ASSERT_TRUE(hooks.showHelp);
+    hooks.showHelp(QStringLiteral("settings.htm"));
+    QStringList topics;
+    for (const QUrl& u : opened)
+        topics << QFileInfo(u.toLocalFile()).fileName();
+    EXPECT_EQ(topics, (QStringList{QStringLiteral("graph_settings.htm"), QStringLiteral("settings.htm")}));
 }
 
 TEST(Commands, SystemInfoShowsTheMachineAndTheFoldersAndCopiesThem)
