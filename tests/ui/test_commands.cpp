@@ -9,6 +9,7 @@
 #include "devices/catalogue.h"
 #include "i18n/languagetable.h"
 #include "support/fakeserialport.h"
+#include "support/pdftext.h"
 #include "views/datafilecommands.h"
 #include "views/editcommands.h"
 #include "views/mainwindow.h"
@@ -445,15 +446,6 @@ TEST(Commands, MeasuringGoesOnAfterTheSettingsDialog)
 }
 
 namespace {
-QString PdfText(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed>");
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // Runs `act` on the modal dialog of type T once it is open.
 template <typename T>
 void OnDialog(std::function<void(T&)> act)

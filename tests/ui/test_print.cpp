@@ -14,6 +14,7 @@
 #include "views/tablewindow.h"
 #include "views/terminalwindow.h"
 #include "views/valuewindow.h"
+#include "support/pdftext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,15 +34,6 @@ namespace {
 
 constexpr double t0 = 46000.5;
 constexpr double kOneSecond = 1.0 / 86400;
-
-QString PdfText(const QString& path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    if (!p.waitForFinished(20000) || p.exitCode() != 0)
-        return QStringLiteral("<pdftotext failed>");
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 struct PrintTest : testing::Test {
     void SetUp() override
