@@ -20,7 +20,7 @@
 
 namespace {
 
-const char* const kLanguages[] = {"EN"};
+const char* const kLanguages[] = {"EN", "FR", "NL"};
 const char* const kTopics[] = {"get_started.htm", "main_window.htm",    "data_windows.htm",
                                "settings.htm",    "graph_settings.htm", "print_window.htm"};
 constexpr qint64 kMaxPictureBytes = 150 * 1024;
@@ -165,6 +165,7 @@ TEST(HelpArchives, EveryLanguageHoldsTheTopicsAndEveryReferenceIsFound)
     const QString english = ArchivePath(QStringLiteral("EN"));
     ASSERT_FALSE(english.isEmpty()) << "built without the help archives' folder (help/CMakeLists.txt sets it)";
     std::set<std::string> englishFiles;
+    std::map<std::string, std::set<QString>> englishAnchors; // topic -> its ids
     for (const char* language : kLanguages) {
         SCOPED_TRACE(language);
         const QString root = QStringLiteral("help") + QLatin1String(language);
@@ -210,10 +211,17 @@ TEST(HelpArchives, EveryLanguageHoldsTheTopicsAndEveryReferenceIsFound)
             }
         }
 
-        // French and Dutch are translations of the same pages with the same pictures.
-        if (englishFiles.empty())
+        // French and Dutch are translations of the same pages, sections and pictures.
+        std::map<std::string, std::set<QString>> anchors;
+        for (const auto& [topic, scan] : scans)
+            anchors[topic.section(QLatin1Char('/'), 1).toStdString()] = scan.ids;
+        if (englishFiles.empty()) {
             englishFiles = files;
-        else
+            englishAnchors = anchors;
+        } else {
             EXPECT_EQ(files, englishFiles);
+            for (const auto& [topic, ids] : englishAnchors)
+                EXPECT_TRUE(anchors[topic] == ids) << topic << ": other sections than in English";
+        }
     }
 }
