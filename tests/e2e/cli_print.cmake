@@ -71,3 +71,18 @@ execute_process(COMMAND ${CLI} print "${WORK}/run.vam" --pdf "${WORK}/none.pdf" 
 if(NOT rc EQUAL 1 OR NOT err MATCHES "no records" OR EXISTS "${WORK}/none.pdf")
   message(FATAL_ERROR "an empty selection: exit ${rc}, '${err}'")
 endif()
+
+# Each command explains itself: "vam-cli COMMAND --help" prints its usage on
+# stdout and exits 0; the overview names every command.
+execute_process(COMMAND ${CLI} --help OUTPUT_VARIABLE overview RESULT_VARIABLE rc)
+foreach(command models decode log receive transfer export config print)
+  execute_process(COMMAND ${CLI} ${command} --help OUTPUT_VARIABLE text RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR NOT text MATCHES "^Usage: vam-cli ${command}")
+    message(FATAL_ERROR "vam-cli ${command} --help: exit ${rc}, '${text}'")
+  endif()
+  if(NOT overview MATCHES "\n  ${command}[ \n]")
+    message(FATAL_ERROR "vam-cli --help does not name ${command}:\n${overview}")
+  endif()
+endforeach()
+execute_process(COMMAND ${CLI} print --help OUTPUT_VARIABLE text)
+expect_in("${text}" "--pdf OUT.pdf" "--selection N-M")
