@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -406,6 +407,14 @@ TEST_F(PrintTest, ACancelledPdfPathPrintsNothing)
     PrintDialog dialog(hooks);
     EXPECT_FALSE(dialog.Print());
     EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(messages.isEmpty());
+
+    // A PDF that cannot be written: nothing printed, and the message names the file.
+    pdf = dir.filePath(QStringLiteral("no such folder/out.pdf"));
+    EXPECT_FALSE(dialog.Print());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(pdf)) << qPrintable(messages[0]);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
 }
 
 } // namespace

@@ -144,7 +144,9 @@ bool RunJob(const PrintHooks& h, const std::vector<PrintStep>& steps)
     progress.setMinimumDuration(0);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        Say(h, lang[kErrorOpening] + names.value(index) + QLatin1Char('\''));
+        // A PDF that cannot be written is named by its file, a printer by its name.
+        const QString what = printer.outputFileName().isEmpty() ? names.value(index) : printer.outputFileName();
+        Say(h, lang[kErrorOpening] + what + QLatin1Char('\''));
         return false;
     }
     PainterCanvas canvas(painter, printer);
