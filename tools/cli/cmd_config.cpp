@@ -3,7 +3,9 @@
 // checked and brought up to date. Every value that had to be replaced is
 // reported on stderr.
 
+#include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_usage.h"
 
 #include "core/appstate.h"
 #include "core/configfile.h"
@@ -18,28 +20,16 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-int Usage()
-{
-    std::fprintf(stderr, "Usage: vam-cli config FILE.CFG [--out OUT.CFG]\n");
-    return 2;
-}
-} // namespace
-
 int RunConfig(const QStringList& args)
 {
-    QString path, out;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--out") && i + 1 < args.size())
-            out = args[++i];
-        else if (!a.startsWith(QLatin1String("--")) && path.isEmpty())
-            path = a;
-        else
-            return Usage();
+    const CliArgs a("config", args, {"--out"}, {}, 1);
+    if (!a.Ok()) {
+        a.Report();
+        return UsageError("config");
     }
+    const QString path = a.Positional().value(0), out = a.Value("--out");
     if (path.isEmpty())
-        return Usage();
+        return UsageError("config");
     if (!QFile::exists(path)) {
         std::fprintf(stderr, "vam-cli config: '%s' does not exist\n", qPrintable(path));
         return 1;

@@ -1,4 +1,6 @@
+#include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_usage.h"
 #include "cli_datafile.h"
 #include "cli_output.h"
 
@@ -101,28 +103,14 @@ bool SelectChannels(AppState& s, const QString& list)
 
 int RunDecode(const QStringList& args)
 {
-    QString model, path = QStringLiteral("-"), out, channels;
-    bool datalog = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--model") && i + 1 < args.size())
-            model = args[++i];
-        else if (a.startsWith(QLatin1String("--model=")))
-            model = a.mid(8);
-        else if (a == QLatin1String("--datalog"))
-            datalog = true;
-        else if (a == QLatin1String("--out") && i + 1 < args.size())
-            out = args[++i];
-        else if (a == QLatin1String("--channels") && i + 1 < args.size())
-            channels = args[++i];
-        else if (a == QLatin1String("-") || !a.startsWith(QLatin1Char('-')))
-            path = a;
-        else {
-            std::fprintf(stderr, "vam-cli decode: unknown option '%s'\nUsage: vam-cli decode --model MODEL [--datalog] [--channels LIST] [--out FILE.vam] [FILE|-]\n",
-                         qPrintable(a));
-            return 2;
-        }
+    const CliArgs a("decode", args, {"--model", "--out", "--channels"}, {"--datalog"}, 1);
+    if (!a.Ok()) {
+        a.Report();
+        return UsageError("decode");
     }
+    const QString model = a.Value("--model"), path = a.Positional().value(0, QStringLiteral("-")),
+                  out = a.Value("--out"), channels = a.Value("--channels");
+    const bool datalog = a.Has("--datalog");
     if (model.isEmpty()) {
         std::fprintf(stderr, "vam-cli decode: --model MODEL is required (see 'vam-cli models')\n");
         return 2;

@@ -1,4 +1,6 @@
+#include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_usage.h"
 #include "cli_datafile.h"
 
 #include "core/appstate.h"
@@ -13,30 +15,17 @@
 #include <QFile>
 #include <cstdio>
 
-namespace {
-int Usage()
-{
-    std::fprintf(stderr, "Usage: vam-cli export FILE.vam [--csv OUT] [--model MODEL]\n");
-    return 2;
-}
-} // namespace
-
 int RunExport(const QStringList& args)
 {
-    QString path, csv, model;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--csv") && i + 1 < args.size())
-            csv = args[++i];
-        else if (a == QLatin1String("--model") && i + 1 < args.size())
-            model = args[++i];
-        else if (!a.startsWith(QLatin1String("--")) && path.isEmpty())
-            path = a;
-        else
-            return Usage();
+    const CliArgs a("export", args, {"--csv", "--model"}, {}, 1);
+    if (!a.Ok()) {
+        a.Report();
+        return UsageError("export");
     }
+    const QString path = a.Positional().value(0), csv = a.Value("--csv");
+    QString model = a.Value("--model");
     if (path.isEmpty())
-        return Usage();
+        return UsageError("export");
     if (!QFile::exists(path)) {
         std::fprintf(stderr, "vam-cli export: '%s' does not exist\n", qPrintable(path));
         return 1;

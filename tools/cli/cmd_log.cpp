@@ -1,7 +1,9 @@
+#include "cli_args.h"
 #include "cli_commands.h"
 #include "cli_datafile.h"
 #include "cli_output.h"
 #include "cli_session.h"
+#include "cli_usage.h"
 
 #include "comm/commviews.h"
 #include "comm/connection.h"
@@ -16,39 +18,20 @@
 #include <memory>
 #include <cstdio>
 
-namespace {
-int Usage()
-{
-    std::fprintf(stderr, "Usage: vam-cli log --model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S] [--out FILE.vam]\n");
-    return 2;
-}
-} // namespace
-
 int RunLog(const QStringList& args)
 {
-    QString model, port, out;
-    bool listen = false;
+    CliArgs a("log", args, {"--model", "--port", "--out", "--poll-interval", "--count", "--duration"}, {"--listen"});
     int pollInterval = 1, count = 0;
     double duration = 0;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const QString next = i + 1 < args.size() ? args[i + 1] : QString();
-        bool ok = true;
-        if (a == QLatin1String("--model") && !next.isEmpty()) model = args[++i];
-        else if (a == QLatin1String("--port") && !next.isEmpty()) port = args[++i];
-        else if (a == QLatin1String("--listen")) listen = true;
-        else if (a == QLatin1String("--out") && !next.isEmpty()) out = args[++i];
-        else if (a == QLatin1String("--poll-interval") && !next.isEmpty()) pollInterval = args[++i].toInt(&ok);
-        else if (a == QLatin1String("--count") && !next.isEmpty()) count = args[++i].toInt(&ok);
-        else if (a == QLatin1String("--duration") && !next.isEmpty()) duration = args[++i].toDouble(&ok);
-        else return Usage();
-        if (!ok || pollInterval < 1 || pollInterval > 3599 || count < 0 || duration < 0) {
-            std::fprintf(stderr, "vam-cli log: invalid value for %s\n", qPrintable(a));
-            return 2;
-        }
+    if (!a.Ok() || !a.Number("--poll-interval", pollInterval, 1, 3599) || !a.Number("--count", count, 0)
+        || !a.Number("--duration", duration, 0)) {
+        a.Report();
+        return UsageError("log");
     }
+    const QString model = a.Value("--model"), port = a.Value("--port"), out = a.Value("--out");
+    const bool listen = a.Has("--listen");
     if (model.isEmpty() || port.isEmpty())
-        return Usage();
+        return UsageError("log");
     if (!FindModel(model)) {
         std::fprintf(stderr, "vam-cli log: '%s' is not a supported model (see 'vam-cli models')\n", qPrintable(model));
         return 2;

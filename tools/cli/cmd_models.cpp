@@ -1,4 +1,6 @@
+#include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_usage.h"
 
 #include "core/appstate.h"
 #include "devices/catalogue.h"
@@ -18,9 +20,10 @@ QString Escaped(QString s)
 
 int RunModels(const QStringList& args)
 {
-    if (!args.isEmpty()) {
-        std::fprintf(stderr, "vam-cli models: takes no arguments\n");
-        return 2;
+    const CliArgs a("models", args, {});
+    if (!a.Ok()) {
+        a.Report();
+        return UsageError("models");
     }
     for (const CatalogueModel& m : CatalogueModels()) {
         const QString name = QString::fromLatin1(m.name);

@@ -1,7 +1,9 @@
 // vam-cli print: the table of a data file as a PDF, through the program's
 // own page layout, with the page header of a configuration's [PRINTER].
 
+#include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_usage.h"
 #include "cli_datafile.h"
 
 #include "core/appstate.h"
@@ -25,34 +27,21 @@
 #include <cstdio>
 
 namespace {
-int Usage()
-{
-    std::fprintf(stderr, "Usage: vam-cli print FILE.vam --pdf OUT.pdf [--config NAME.CFG] [--selection N-M]\n");
-    return 2;
-}
-
 // What a printer cannot print on: the margins are measured from inside it.
 constexpr double kUnprintableMm = 5;
 } // namespace
 
 int RunPrint(const QStringList& args)
 {
-    QString path, pdf, config, selection;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (a == QLatin1String("--pdf") && i + 1 < args.size())
-            pdf = args[++i];
-        else if (a == QLatin1String("--config") && i + 1 < args.size())
-            config = args[++i];
-        else if (a == QLatin1String("--selection") && i + 1 < args.size())
-            selection = args[++i];
-        else if (!a.startsWith(QLatin1String("--")) && path.isEmpty())
-            path = a;
-        else
-            return Usage();
+    const CliArgs a("print", args, {"--pdf", "--config", "--selection"}, {}, 1);
+    if (!a.Ok()) {
+        a.Report();
+        return UsageError("print");
     }
+    const QString path = a.Positional().value(0), pdf = a.Value("--pdf"), config = a.Value("--config"),
+                  selection = a.Value("--selection");
     if (path.isEmpty() || pdf.isEmpty())
-        return Usage();
+        return UsageError("print");
     int first = 1, last = std::numeric_limits<int>::max();
     if (!selection.isEmpty()) {
         const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(\\d+)-(\\d+)$")).match(selection);

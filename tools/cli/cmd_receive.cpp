@@ -1,4 +1,6 @@
+#include "cli_args.h"
 #include "cli_commands.h"
+#include "cli_usage.h"
 #include "cli_datafile.h"
 #include "cli_session.h"
 
@@ -24,25 +26,15 @@ struct Options {
 // Parses the options shared by receive and transfer; false after a message.
 bool Parse(const char* command, const QStringList& args, Options& o, bool needModel)
 {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasNext = i + 1 < args.size();
-        bool ok = true;
-        if (a == QLatin1String("--model") && hasNext) o.model = args[++i];
-        else if (a == QLatin1String("--port") && hasNext) o.port = args[++i];
-        else if (a == QLatin1String("--out") && hasNext) o.out = args[++i];
-        else if (a == QLatin1String("--duration") && hasNext) o.duration = args[++i].toDouble(&ok);
-        else if (a == QLatin1String("--idle-exit") && hasNext) o.idleExit = args[++i].toDouble(&ok);
-        else if (a == QLatin1String("--count") && hasNext) o.count = args[++i].toInt(&ok);
-        else {
-            std::fprintf(stderr, "vam-cli %s: unknown option '%s'\n", command, qPrintable(a));
-            return false;
-        }
-        if (!ok || o.duration < 0 || o.idleExit < 0 || o.count < 0) {
-            std::fprintf(stderr, "vam-cli %s: invalid value for %s\n", command, qPrintable(a));
-            return false;
-        }
+    CliArgs a(command, args, {"--model", "--port", "--out", "--duration", "--idle-exit", "--count"});
+    if (!a.Ok() || !a.Number("--duration", o.duration, 0) || !a.Number("--idle-exit", o.idleExit, 0)
+        || !a.Number("--count", o.count, 0)) {
+        a.Report();
+        return false;
     }
+    o.model = a.Value("--model");
+    o.port = a.Value("--port");
+    o.out = a.Value("--out");
     if (o.port.isEmpty() || (needModel && o.model.isEmpty()))
         return false;
     if (needModel && !FindModel(o.model)) {
@@ -57,10 +49,8 @@ bool Parse(const char* command, const QStringList& args, Options& o, bool needMo
 int RunReceive(const QStringList& args)
 {
     Options o;
-    if (!Parse("receive", args, o, true)) {
-        std::fprintf(stderr, "Usage: vam-cli receive --model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]\n");
-        return 2;
-    }
+    if (!Parse("receive", args, o, true))
+        return UsageError("receive");
     BatchStdout();
     AppState state;
     LanguageTable language;
@@ -114,10 +104,8 @@ int RunReceive(const QStringList& args)
 int RunTransferCommand(const QStringList& args)
 {
     Options o;
-    if (!Parse("transfer", args, o, false) || o.out.isEmpty()) {
-        std::fprintf(stderr, "Usage: vam-cli transfer --port PORT --out FILE [--duration S] [--idle-exit S]\n");
-        return 2;
-    }
+    if (!Parse("transfer", args, o, false) || o.out.isEmpty())
+        return UsageError("transfer");
     AppState state;
     LanguageTable language;
     state.DeviceName = o.model;

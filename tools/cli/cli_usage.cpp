@@ -1,0 +1,90 @@
+#include "cli_usage.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace {
+struct Command {
+    const char* name;
+    const char* synopsis; // the arguments
+    const char* about;    // what it does, one or more lines
+};
+const Command kCommands[] = {
+    {"models", "", "list the supported meter models (name, family, channels, poll command, baud rate)\n"},
+    {"decode", "--model MODEL [--datalog] [--channels LIST] [--out FILE.vam] [FILE|-]",
+     "decode captured meter output; one line per channel value:\n"
+     "[record time] reading, channel, value, unit, over-range, extra, info\n"
+     "--channels: only these channels are switched on, as the meter reports them\n"
+     "--out also writes the readings to a VAM data file\n"},
+    {"log", "--model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n    [--out FILE.vam]",
+     "measure from a meter and print each reading with its time\n"},
+    {"receive", "--model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]",
+     "read the meter's logger memory; prints every record as decode --datalog does\n"},
+    {"transfer", "--port PORT --out FILE [--duration S] [--idle-exit S]",
+     "capture everything the meter prints, byte for byte, into FILE\n"},
+    {"export", "FILE.vam [--csv OUT] [--model MODEL]", "the records of a data file as CSV (to stdout without --csv)\n"},
+    {"config", "FILE.CFG [--out OUT.CFG]",
+     "read a configuration file and write it back (to stdout without --out);\n"
+     "each value that was out of range or unreadable is reported on stderr\n"},
+    {"print", "FILE.vam --pdf OUT.pdf [--config NAME.CFG] [--selection N-M]",
+     "the table of a data file as a PDF, with the page header of the\n"
+     "configuration's [PRINTER] section; --selection: log numbers N to M only\n"},
+};
+
+// `text`'s lines, each after `indent`.
+QByteArray Indented(const char* text, const char* indent)
+{
+    QByteArray out;
+    for (const QByteArray& line : QByteArray(text).split('\n'))
+        if (!line.isEmpty())
+            out += indent + line + '\n';
+    return out;
+}
+
+// The synopsis, its own line breaks indented under `indent`.
+QByteArray Synopsis(const Command& c, const char* indent)
+{
+    return QByteArray(c.synopsis).replace("\n    ", QByteArray("\n") + indent);
+}
+
+// "Usage: vam-cli NAME SYNOPSIS".
+QByteArray UsageLine(const Command& c)
+{
+    return QByteArray("Usage: vam-cli ") + c.name + (*c.synopsis ? " " : "") + Synopsis(c, "      ");
+}
+
+const Command* Find(const QString& name)
+{
+    for (const Command& c : kCommands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+} // namespace
+
+int PrintOverview(FILE* to, int code)
+{
+    std::fprintf(to, "Usage: vam-cli COMMAND [OPTIONS]\n       vam-cli COMMAND --help\nCommands:\n");
+    for (const Command& c : kCommands)
+        std::fprintf(to, "  %s%s%s\n%s", c.name, *c.synopsis ? " " : "", Synopsis(c, "      ").constData(),
+                     Indented(c.about, "              ").constData());
+    std::fprintf(to, "  --version   show the version\n");
+    return code;
+}
+
+bool PrintCommandHelp(const QString& command)
+{
+    const Command* c = Find(command);
+    if (!c)
+        return false;
+    std::printf("%s\n%s", UsageLine(*c).constData(), Indented(c->about, "  ").constData());
+    return true;
+}
+
+int UsageError(const char* command)
+{
+    if (const Command* c = Find(QLatin1String(command)))
+        std::fprintf(stderr, "%s\n", UsageLine(*c).constData());
+    return 2;
+}
