@@ -55,7 +55,7 @@ enum Text {
     kFile = 0, kNew = 1, kOpen = 2, kSaveSettings = 3, kSaveAs = 4, kPrint = 5, kPrinterSettings = 6, kExit = 7,
     kEdit = 8, kCopy = 9, kDelete = 10, kData = 11, kLog = 12, kSettingsEntry = 13, kReceive = 32,
     kWindow = 57, kTileH = 58, kTileV = 59, kCascade = 60, kArrangeIcons = 61, kFont = 62, kToolbar = 78,
-    kTerminal = 84, kHelp = 126, kContents = 142, kTransfer = 135, kVersion = 137, kSystemInfo = 145, kProgramDescription = 143,
+    kTerminal = 84, kHelp = 126, kContents = 142, kTransfer = 135, kVersion = 137, kSystemInfo = 145,
     kTipNew = 152, kTipOpen = 153, kTipSaveAs = 154, kTipPrint = 155, kTipSettings = 156, kTipGraphSettings = 157,
     kTipFont = 158, kTipSaveSettings = 159, kTipLog = 160, kTipReceive = 161, kTipTransfer = 162,
     kTipDisconnect = 163, kTipTerminal = 164, kTipCopy = 165, kReadMeasurements = 208, kLogMeasurements = 210,
