@@ -1,14 +1,14 @@
 // VAM: data acquisition for Velmark meters.
 
-#include "core/appstate.h"
-#include "core/commandline.h"
-#include "core/startup.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/config/commandline.h"
+#include "core/config/startup.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 #include "platform/core/settingsstore.h"
 #include "platform/core/terminationsignals.h"
 #include "platform/ui/icons.h"
-#include "views/mainwindow.h"
+#include "ui/shell/mainwindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "benchtools.h"
 
-#include "core/appstate.h"
-#include "core/datetime.h"
-#include "core/recordformat.h"
+#include "core/model/appstate.h"
+#include "core/model/datetime.h"
+#include "core/logging/recordformat.h"
 
 #include <QDateTime>
 #include <QFile>

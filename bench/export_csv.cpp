@@ -5,8 +5,8 @@
 
 #include "benchtools.h"
 
-#include "core/appstate.h"
-#include "devices/catalogue.h"
+#include "core/model/appstate.h"
+#include "core/devices/catalogue.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -11,17 +11,17 @@
 
 #include "benchtools.h"
 
-#include "core/appstate.h"
-#include "core/configlayout.h"
-#include "core/datafile.h"
-#include "core/datetime.h"
-#include "core/graphmodel.h"
-#include "core/logtable.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
-#include "views/graphmanager.h"
-#include "views/graphplot.h"
-#include "views/graphwindow.h"
+#include "core/model/appstate.h"
+#include "core/config/configlayout.h"
+#include "core/logging/datafile.h"
+#include "core/model/datetime.h"
+#include "core/graphs/graphmodel.h"
+#include "core/logging/logtable.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
+#include "ui/graphs/graphmanager.h"
+#include "ui/graphs/graphplot.h"
+#include "ui/graphs/graphwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

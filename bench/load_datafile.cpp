@@ -6,13 +6,13 @@
 
 #include "benchtools.h"
 
-#include "core/appstate.h"
-#include "core/csvexport.h"
-#include "core/datafile.h"
-#include "core/datetime.h"
-#include "core/logtable.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/logging/csvexport.h"
+#include "core/logging/datafile.h"
+#include "core/model/datetime.h"
+#include "core/logging/logtable.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

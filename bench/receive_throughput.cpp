@@ -10,7 +10,7 @@
 
 #include "benchtools.h"
 
-#include "devices/catalogue.h"
+#include "core/devices/catalogue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

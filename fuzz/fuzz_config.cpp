@@ -4,11 +4,11 @@
 // (when it names a device). The reader never keeps a value the writer cannot
 // express, and the writer never writes one the reader refuses.
 
-#include "core/appstate.h"
-#include "core/configfile.h"
-#include "core/configlayout.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/config/configfile.h"
+#include "core/config/configlayout.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 
 #include <QByteArrayAlgorithms>
 #include <QDir>

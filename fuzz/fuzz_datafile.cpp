@@ -7,11 +7,11 @@
 // shown, and the table never takes much more memory than its rows need
 // (scripts/fuzz.sh caps a single allocation).
 
-#include "core/appstate.h"
-#include "core/datafile.h"
-#include "core/logtable.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/logging/datafile.h"
+#include "core/logging/logtable.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 
 #include <QByteArrayAlgorithms>
 #include <QDir>

@@ -2,13 +2,13 @@
 // into arbitrary pieces. The first bytes choose the model, the mode and the
 // piece size; the rest is what the meter "printed".
 
-#include "core/appstate.h"
-#include "devices/catalogue.h"
-#include "devices/datalog.h"
-#include "devices/decoder.h"
-#include "devices/parsercontext.h"
-#include "devices/scriptedreader.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/devices/catalogue.h"
+#include "core/devices/datalog.h"
+#include "core/devices/decoder.h"
+#include "core/devices/parsercontext.h"
+#include "core/devices/scriptedreader.h"
+#include "core/help/languagetable.h"
 
 #include <cstdint>
 #include <cstdlib>

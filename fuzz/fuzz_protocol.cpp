@@ -3,12 +3,12 @@
 // G40xx, or the J70xx reply decoded as it stands), the piece size and the
 // silences between pieces; the rest is what the meter sent back.
 
-#include "core/appstate.h"
-#include "devices/catalogue.h"
-#include "devices/commandprotocol.h"
-#include "devices/parsercontext.h"
-#include "devices/scriptedreader.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/devices/catalogue.h"
+#include "core/devices/commandprotocol.h"
+#include "core/devices/parsercontext.h"
+#include "core/devices/scriptedreader.h"
+#include "core/help/languagetable.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // back through the writer: reading our own output must give the same runs.
 // (Input that is not RTF at all reads as plain text and is only read.)
 
-#include "core/rtftext.h"
+#include "core/terminal/rtftext.h"
 
 #include <cstdint>
 #include <cstdlib>

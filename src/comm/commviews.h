@@ -9,7 +9,7 @@
 // every operation has a harmless default. CommViews bundles the three for an
 // implementation that serves them all (the command line, tests).
 
-#include "core/colors.h"
+#include "core/model/colors.h"
 
 #include <QString>
 

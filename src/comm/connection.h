@@ -6,8 +6,8 @@
 // same connection runs under the main window and in the command line.
 
 #include "comm/seriallinereader.h"
-#include "devices/commandprotocol.h"
-#include "devices/parsercontext.h"
+#include "core/devices/commandprotocol.h"
+#include "core/devices/parsercontext.h"
 
 #include <QObject>
 #include <QTimer>

@@ -3,7 +3,7 @@
 // woken by the port (data, bytes written, closing, errors) or a timer, so the
 // interface keeps running and a silent meter costs no CPU.
 
-#include "devices/linereader.h"
+#include "core/devices/linereader.h"
 
 #include <QElapsedTimer>
 #include <functional>

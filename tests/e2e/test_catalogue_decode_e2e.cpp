@@ -2,7 +2,7 @@
 // must be exactly what the meter meant: 50 live readings and a 500-record
 // logger print per model.
 
-#include "devices/catalogue.h"
+#include "core/devices/catalogue.h"
 #include "loggerdump.h"
 #include "readingformats.h"
 

@@ -1,12 +1,12 @@
 #pragma once
 // Runs a model's parser over scripted input and collects what it records.
 
-#include "core/appstate.h"
-#include "devices/catalogue.h"
-#include "devices/decoder.h"
-#include "devices/parsercontext.h"
-#include "devices/scriptedreader.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/devices/catalogue.h"
+#include "core/devices/decoder.h"
+#include "core/devices/parsercontext.h"
+#include "core/devices/scriptedreader.h"
+#include "core/help/languagetable.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "cli_datafile.h"
 
-#include "core/appstate.h"
-#include "core/recordformat.h"
-#include "devices/catalogue.h"
+#include "core/model/appstate.h"
+#include "core/logging/recordformat.h"
+#include "core/devices/catalogue.h"
 
 #include <QFile>
 

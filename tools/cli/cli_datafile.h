@@ -5,8 +5,8 @@
 // by one: they are written a block at a time, at the latest a tenth of a
 // second after they were taken.
 
-#include "core/datafile.h"
-#include "core/logtable.h"
+#include "core/logging/datafile.h"
+#include "core/logging/logtable.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "cli_output.h"
 
-#include "core/datetime.h"
+#include "core/model/datetime.h"
 
 #include <cstdio>
 

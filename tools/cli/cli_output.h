@@ -2,6 +2,6 @@
 // How the command line prints readings: one line per channel value,
 // tab-separated: [time] reading, channel, value, unit, over-range, extra, info.
 
-#include "devices/decoder.h"
+#include "core/devices/decoder.h"
 
 void PrintValues(const QList<DecodedValue>& values, bool withTime);

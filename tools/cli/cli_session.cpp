@@ -3,7 +3,7 @@
 #include "cli_datafile.h"
 #include "cli_output.h"
 
-#include "core/appstate.h"
+#include "core/model/appstate.h"
 #include "platform/core/terminationsignals.h"
 
 #include <QAbstractEventDispatcher>

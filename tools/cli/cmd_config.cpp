@@ -7,12 +7,12 @@
 #include "cli_commands.h"
 #include "cli_usage.h"
 
-#include "core/appstate.h"
-#include "core/configfile.h"
-#include "core/configlayout.h"
-#include "core/datetime.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/config/configfile.h"
+#include "core/config/configlayout.h"
+#include "core/model/datetime.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 
 #include <QFile>
 #include <QSysInfo>

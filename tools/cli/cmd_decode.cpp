@@ -4,14 +4,14 @@
 #include "cli_datafile.h"
 #include "cli_output.h"
 
-#include "core/appstate.h"
-#include "core/datetime.h"
-#include "devices/catalogue.h"
-#include "devices/datalog.h"
-#include "devices/decoder.h"
-#include "devices/parsercontext.h"
-#include "devices/scriptedreader.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/model/datetime.h"
+#include "core/devices/catalogue.h"
+#include "core/devices/datalog.h"
+#include "core/devices/decoder.h"
+#include "core/devices/parsercontext.h"
+#include "core/devices/scriptedreader.h"
+#include "core/help/languagetable.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -3,14 +3,14 @@
 #include "cli_usage.h"
 #include "cli_datafile.h"
 
-#include "core/appstate.h"
-#include "core/csvexport.h"
-#include "core/datafile.h"
-#include "core/datetime.h"
-#include "core/logtable.h"
-#include "core/recordformat.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/logging/csvexport.h"
+#include "core/logging/datafile.h"
+#include "core/model/datetime.h"
+#include "core/logging/logtable.h"
+#include "core/logging/recordformat.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 
 #include <QFile>
 #include <cstdio>

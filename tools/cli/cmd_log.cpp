@@ -7,10 +7,10 @@
 
 #include "comm/commviews.h"
 #include "comm/connection.h"
-#include "core/appstate.h"
-#include "core/datetime.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
+#include "core/model/appstate.h"
+#include "core/model/datetime.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
 #include "platform/serial/serialportservice.h"
 
 #include <QCoreApplication>

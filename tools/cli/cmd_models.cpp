@@ -2,8 +2,8 @@
 #include "cli_commands.h"
 #include "cli_usage.h"
 
-#include "core/appstate.h"
-#include "devices/catalogue.h"
+#include "core/model/appstate.h"
+#include "core/devices/catalogue.h"
 
 #include <cstdio>
 

@@ -6,16 +6,16 @@
 #include "cli_usage.h"
 #include "cli_datafile.h"
 
-#include "core/appstate.h"
-#include "core/configfile.h"
-#include "core/configlayout.h"
-#include "core/datafile.h"
-#include "core/datetime.h"
-#include "core/logtable.h"
-#include "devices/catalogue.h"
-#include "i18n/languagetable.h"
-#include "printing/core/printroutines.h"
-#include "printing/ui/paintercanvas.h"
+#include "core/model/appstate.h"
+#include "core/config/configfile.h"
+#include "core/config/configlayout.h"
+#include "core/logging/datafile.h"
+#include "core/model/datetime.h"
+#include "core/logging/logtable.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
+#include "core/printing/printroutines.h"
+#include "ui/printing/paintercanvas.h"
 
 #include <QFile>
 #include <QFileInfo>

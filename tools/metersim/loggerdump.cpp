@@ -2,7 +2,7 @@
 
 #include "simrandom.h"
 
-#include "devices/catalogue.h"
+#include "core/devices/catalogue.h"
 
 #include <QDate>
 #include <QHash>

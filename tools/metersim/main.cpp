@@ -4,7 +4,7 @@
 #include "meterserver.h"
 #include "pty.h"
 
-#include "devices/catalogue.h"
+#include "core/devices/catalogue.h"
 
 #include <QString>
 #include <cerrno>

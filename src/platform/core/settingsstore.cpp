@@ -1,6 +1,6 @@
 #include "platform/core/settingsstore.h"
 
-#include "core/appstate.h"
+#include "core/model/appstate.h"
 
 #include <QSettings>
 

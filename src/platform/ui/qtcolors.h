@@ -2,7 +2,7 @@
 // Stored colour values (0x00BBGGRR, or a system colour with the high bit)
 // to and from drawable colours.
 
-#include "core/colors.h"
+#include "core/model/colors.h"
 
 class QColor;
 

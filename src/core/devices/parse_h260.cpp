@@ -1,0 +1,105 @@
+// H260 family (H261..H264, H268, plain and USB). One printed line per channel:
+//   [#<id>] date TAB time TAB channel TAB value TAB unit TAB temperature CR LF
+// The channel field names the channel ("CH2", "EC", "CH1+CH2", ...); the
+// temperature always goes to the last channel. Polled replies end with "<5"
+// CR LF; printed lines get that ending so both take the same path.
+
+#include "core/model/appstate.h"
+#include "core/devices/channelreaders.h"
+#include "core/devices/linereader.h"
+#include "core/devices/parsercontext.h"
+#include "core/devices/parsers.h"
+#include "core/devices/readings.h"
+#include "core/devices/tokenizer.h"
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The channel a line's channel field names, 0 when unrecognised. Consumes the
+// field. A number beyond this model's channels is unrecognised: it must never
+// index past the channel array.
+int ChannelFromToken(const AppState& s, QString& text)
+{
+    const QString tok = ReadToken(text, QLatin1Char(' '), ConsumeDelimiter | StopAtControl);
+    SkipField(text);
+    int ch = 0;
+    if (tok.contains(QLatin1String("EC")) && tok.contains(QLatin1String("CH2")))
+        ch = 4;
+    else if (tok.contains(QLatin1String("CH1")) && tok.contains(QLatin1String("CH2")))
+        ch = 3;
+    else if (tok.startsWith(QLatin1String("CH")))
+        ch = tok.right(1).at(0).digitValue(); // "CH" alone ends in 'H': -1
+    else if (tok.startsWith(QLatin1String("EC")))
+        ch = s.ChannelCount - 1;
+    return (ch >= 1 && ch <= s.ChannelCount && ch <= kMaxChannels) ? ch : 0;
+}
+
+// Consumes the date and time fields; true when they look like a printed
+// date ("02/03/26") and time ("10:15:30").
+bool StartsWithDateAndTime(QString& line)
+{
+    const QString date = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl);
+    const QString time = ReadToken(line, QLatin1Char('\t'), ConsumeDelimiter | StopAtControl);
+    return LooksLikeDate(date) && LooksLikeTime(time);
+}
+
+// The temperature of a line whose channel field was not recognised. Value and
+// unit normally still precede it and must not be taken for it; a line that
+// carries a single field after the channel field has only the temperature.
+QString TemperatureAfterUnknownChannel(QString& line)
+{
+    if (!line.left(line.indexOf(QLatin1Char('\r'))).contains(QLatin1Char('\t')))
+        return ReadNumber(line, StopAtControl);
+    SkipField(line); // value
+    SkipField(line); // unit
+    return ReadNumber(line, StopAtControl);
+}
+} // namespace
+
+void ParseH260(ParserContext& ctx, bool& complete)
+{
+    AppState& s = ctx.state;
+    QString& buffer = ctx.buffers.h260;
+    for (;;) {
+        if (!s.RetainTableValues)
+            ClearReadings(s);
+        if (!WaitForReplyEnd(ctx, buffer))
+            return;
+        QString line = TakeReplyLine(ctx, buffer);
+        SkipLeadingControls(line);
+        const double t = TimestampNow(ctx);
+        s.IdentificationNumber = ExtractIdentification(ctx, line);
+        if (!StartsWithDateAndTime(line)) {
+            // Noise or a header: no reading, whatever digits it holds.
+            continue;
+        }
+        const int ch = ChannelFromToken(s, line);
+        QString tmp;
+        if (ch != 0) {
+            ChannelReading& rec = s.Readings[ch];
+            ParseValueUnit(ctx, rec, line, t);
+            if (rec.ValueText.isEmpty())
+                SkipField(line); // the unit field, so the temperature is still found
+            s.Readings[1].ReadingTime = t;
+            if (!s.ChannelInUse(ch))
+                ClearChannel(rec);
+            tmp = ReadNumber(line, StopAtControl);
+        } else {
+            tmp = TemperatureAfterUnknownChannel(line);
+        }
+        if (!tmp.isEmpty())
+            ApplyTemperature(ctx, s.ChannelCount, tmp, t);
+        // A line with neither channel nor temperature (header, noise) is no
+        // reading: recording it would repeat the previous one.
+        if (ch != 0 || !tmp.isEmpty())
+            complete = true;
+        // Without a reading yet, the rest of the reply is still on its way:
+        // returning now would let the next poll empty the port under it.
+        if (!buffer.contains(kCrLf) && complete)
+            return;
+        if (complete && ch != 0) { // burst: the next printed line is waiting
+            FinishReading(ctx);
+            complete = false;
+        }
+    }
+}
