@@ -2,15 +2,21 @@
 
 #include "core/model/appstate.h"
 #include "core/logging/datafile.h"
+#include "core/model/datetime.h"
 #include "core/logging/logtable.h"
 #include "core/config/startup.h"
 #include "core/help/languagetable.h"
 #include "platform/core/settingsstore.h"
 #include "ui/logging/tablewindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
+#include <cstdio>
+#include <memory>
 
 namespace {
 enum Text {
@@ -191,4 +197,70 @@ bool DataFileCommands::OpenRecent(const QString& path)
         return false;
     ConfigurationSavedWhenChanged();
     return OpenFile(path);
+}
+
+bool DataFileCommands::SaveHeldBackRecords(bool mayAsk)
+{
+    if (file_.PendingRecords() == 0)
+        return true;
+    file_.RetryPending(); // the folder may be back (a USB stick plugged in again)
+    const int left = file_.PendingRecords();
+    if (left == 0)
+        return true;
+    const QString target = file_.AppendTarget();
+    if (!mayAsk) {
+        // Nobody to ask: the whole table goes to a file of its own, in the
+        // first folder that takes it.
+        for (const QString& folder : {s_.FolderData, s_.DocumentsFolder, QDir::homePath(), QDir::tempPath()}) {
+            const QString path = RecoveryFileName(folder, target, NowDays());
+            if (!folder.isEmpty() && file_.SaveTableAs(rows_, path).ok) {
+                std::fprintf(stderr, "vam: %d records could not be written to '%s'; the table was saved as '%s'\n",
+                             left, qPrintable(target), qPrintable(path));
+                return true;
+            }
+        }
+        std::fprintf(stderr, "vam: %d records could not be written to '%s' and are lost\n", left, qPrintable(target));
+        return true;
+    }
+    const QString question =
+        QStringLiteral("%1 logged records could not be written to '%2'.\r\n\r\n"
+                       "Save the table under another name before the program ends?\r\n"
+                       "(No ends the program without them; Cancel keeps it running.)")
+            .arg(left)
+            .arg(QDir::toNativeSeparators(target));
+    for (;;) {
+        const int answer = hooks_.ask(QStringLiteral("VAM"), question, true);
+        if (answer == QMessageBox::Cancel)
+            return false;
+        if (answer != QMessageBox::Yes)
+            return true;
+        const QString chosen = hooks_.chooseRecoveryFile ? hooks_.chooseRecoveryFile() : QString();
+        if (!chosen.isEmpty() && hooks_.report(file_.SaveTableAs(rows_, chosen)))
+            return true;
+    }
+}
+
+std::function<bool(int)> LoadProgressDialog(QWidget* parent, const LanguageTable& lang)
+{
+    auto dialog = std::make_shared<QPointer<QProgressDialog>>();
+    return [dialog, parent, &lang](int percent) {
+        QPointer<QProgressDialog>& progress = *dialog;
+        if (percent < 0) {
+            progress = new QProgressDialog(lang[80], QString(lang[40]).remove(QLatin1Char('&')), 0, 100, parent);
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(300);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return true;
+        }
+        if (percent > 100) {
+            QApplication::restoreOverrideCursor();
+            delete progress;
+            return true;
+        }
+        if (!progress)
+            return true;
+        progress->setValue(percent);
+        QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    };
 }

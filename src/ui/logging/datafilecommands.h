@@ -17,6 +17,12 @@ class LogTable;
 class SettingsStore;
 class TableWindow;
 
+class QWidget;
+
+// The progress of loading a large data file, as a window-modal dialog with
+// Cancel: -1 opens it, 0..100 moves it (false once cancelled), above 100 ends it.
+std::function<bool(int)> LoadProgressDialog(QWidget* parent, const LanguageTable& language);
+
 class DataFileCommands : public QObject {
     Q_OBJECT
 public:
@@ -39,6 +45,8 @@ public:
         // Loading a large file: progress in percent; false when cancelled.
         std::function<bool(int)> progress;
         std::function<void(const QString& title, const QString& text)> inform;
+        // The file for a table whose records could not be written at exit ("" = cancelled).
+        std::function<QString()> chooseRecoveryFile;
     };
 
     DataFileCommands(AppState& state, const LanguageTable& language, DataFile& file, LogTable& rows,
@@ -65,6 +73,11 @@ public:
     // own: records that could not be written, or readings logged into the
     // untitled default file.
     bool TableUnsaved() const;
+    // At exit: records held back because the data file could not be written
+    // are retried, then offered for saving under another name. Without
+    // `mayAsk` (a termination signal) the table is saved as a recovery file
+    // in the first folder that takes it. False when the user chose Cancel.
+    bool SaveHeldBackRecords(bool mayAsk);
 
 private:
     // Asks "Do you wish to save the current data?" for an unsaved table;

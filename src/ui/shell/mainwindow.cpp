@@ -1,71 +1,59 @@
 #include "ui/shell/mainwindow.h"
 
 #include "comm/connection.h"
-#include "core/model/appstate.h"
-#include "core/model/datetime.h"
-#include "core/devices/catalogue.h"
-#include "core/help/languagetable.h"
-#include "platform/serial/serialportservice.h"
-#include "platform/ui/icons.h"
-#include "platform/ui/qtcolors.h"
-#include "ui/logging/tablewindow.h"
-#include "ui/terminal/terminalwindow.h"
-#include "ui/values/valuewindow.h"
-#include "ui/shell/windowrecorder.h"
-#include "ui/config/layoutkeeper.h"
-#include "ui/logging/datafilecommands.h"
-#include "ui/shell/editcommands.h"
-#include "ui/config/configcommands.h"
-#include "ui/graphs/graphmanager.h"
-#include "ui/graphs/graphwindow.h"
-#include "ui/settings/settingsdialog.h"
-#include "ui/alarms/alarmdialog.h"
-#include "ui/printing/printdialog.h"
-#include "ui/shell/aboutdialog.h"
-#include "core/logging/datafile.h"
-#include "core/config/commandline.h"
 #include "core/config/configfile.h"
 #include "core/config/configlayout.h"
 #include "core/config/startup.h"
-#include "platform/core/settingsstore.h"
+#include "core/devices/catalogue.h"
+#include "core/help/languagetable.h"
+#include "core/logging/datafile.h"
 #include "core/logging/logtable.h"
+#include "core/model/appstate.h"
+#include "core/model/datetime.h"
+#include "platform/core/settingsstore.h"
+#include "platform/serial/serialportservice.h"
+#include "platform/ui/icons.h"
+#include "ui/alarms/alarmdialog.h"
+#include "ui/config/configcommands.h"
+#include "ui/config/layoutkeeper.h"
+#include "ui/config/startuppass.h"
+#include "ui/graphs/graphmanager.h"
+#include "ui/logging/datafilecommands.h"
+#include "ui/logging/tablewindow.h"
+#include "ui/printing/printcommands.h"
+#include "ui/printing/printdialog.h"
+#include "ui/settings/settingscommands.h"
+#include "ui/shell/datacommands.h"
+#include "ui/shell/editcommands.h"
+#include "ui/shell/statuspanels.h"
+#include "ui/shell/windowrecorder.h"
+#include "ui/terminal/terminalwindow.h"
+#include "ui/values/valuewindow.h"
+#include "ui/values/valuewindowset.h"
 
-#include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
-#include <QFileDialog>
-#include <QScreen>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QStatusBar>
-#include <QToolBar>
 #include <QTimer>
-#include <QFileInfo>
-#include <cmath>
+#include <QToolBar>
 #include <cstdio>
 
 namespace {
 enum Text {
     kFile = 0, kNew = 1, kOpen = 2, kSaveSettings = 3, kSaveAs = 4, kPrint = 5, kPrinterSettings = 6, kExit = 7,
-    kEdit = 8, kCopy = 9, kDelete = 10, kData = 11, kLog = 12, kSettingsEntry = 13, kReceive = 32,
-    kWindow = 57, kTileH = 58, kTileV = 59, kCascade = 60, kArrangeIcons = 61, kFont = 62, kToolbar = 78,
-    kTerminal = 84, kHelp = 126, kContents = 142, kTransfer = 135, kVersion = 137, kSystemInfo = 145,
-    kTipNew = 152, kTipOpen = 153, kTipSaveAs = 154, kTipPrint = 155, kTipSettings = 156, kTipGraphSettings = 157,
-    kTipFont = 158, kTipSaveSettings = 159, kTipLog = 160, kTipReceive = 161, kTipTransfer = 162,
-    kTipDisconnect = 163, kTipTerminal = 164, kTipCopy = 165, kReadMeasurements = 208, kLogMeasurements = 210,
-    kStopLogging = 211, kSaveSettingsAs = 213, kReadSettings = 214, kView = 218, kGraphs = 219, kTable = 220,
-    kValues = 221, kOpened = 277, kDatestamped = 230, kOverwrite = 17, kDataFiles = 81, kFileToSaveAs = 85,
-    kFileToOpen = 86, kLoading = 80, kSelectAll = 63, kDeselectAll = 64, kInvert = 65, kEditInfo = 92,
-    kRelativeClock = 205, kReferencePoint = 206, kExclude = 278, kAllFiles = 114, kOpenTextFile = 227,
-    kSaveTextFile = 228,
+    kEdit = 8, kData = 11, kSettingsEntry = 13, kWindow = 57, kTileH = 58, kTileV = 59, kCascade = 60,
+    kArrangeIcons = 61, kToolbar = 78, kTerminal = 84, kHelp = 126, kContents = 142, kVersion = 137,
+    kSystemInfo = 145, kTipNew = 152, kTipOpen = 153, kTipSaveAs = 154, kTipPrint = 155, kTipSettings = 156,
+    kTipSaveSettings = 159, kTipTerminal = 164, kSaveSettingsAs = 213, kReadSettings = 214, kView = 218,
+    kTable = 220, kValues = 221, kOpened = 277, kDatestamped = 230, kOpenTextFile = 227, kSaveTextFile = 228,
 };
-const char* const kPanelKeys[MainWindow::kPanelCount] = {"Settings", "PollTime", "LogTime", "LogCounter", "Messages"};
 } // namespace
 
 MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortService* port, QWidget* parent)
@@ -143,7 +131,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
         return Ask(title, text, false) == QMessageBox::Yes;
     };
     connect(graphs_, &GraphManager::ArrangeRequested, this, [this] { RetileWindows(); });
-    graphs_->printRecorder = [this](GraphWindow& graph) { PrintRecorder(PrintSetup(), graph); };
+    graphs_->printRecorder = [this](GraphWindow& graph) { PrintRecorder(MainWindowPrintHooks(*this), graph); };
     graphs_->helpHandler = [this](const QString& topic) { ShowHelpTopic(topic); };
     recorder_->SetGraphs(graphs_);
     // Any change of the table's rows (a load, Clear, Delete, Renumber) redraws
@@ -155,11 +143,19 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     connect(table_.get(), &QAbstractItemModel::modelReset, graphReload_, qOverload<>(&QTimer::start));
     connect(table_.get(), &QAbstractItemModel::rowsRemoved, graphReload_, qOverload<>(&QTimer::start));
     connect(tableWin_, &TableWindow::LogCountChanged, graphReload_, qOverload<>(&QTimer::start));
+    ValueWindowSet::Hooks vh;
+    vh.alarmDialog = [this](ValueWindow& value) {
+        RunAlarmDialog(s_, lang_, value, tableWin_, this, [this](const QString& t) { ShowHelpTopic(t); });
+    };
+    vh.frameStyle = [this](QMdiSubWindow* sub) { ApplyFrameStyle(sub); };
+    vh.retile = [this] { RetileWindows(); };
+    dataCmds_ = new DataCommands(s_, lang_, *conn_, *graphs_, [this] { RefreshIndications(); }, this);
+    values_ = new ValueWindowSet(s_, lang_, *mdi_, *layoutKeeper_, std::move(vh), this);
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
     resize(1100, 720);
-    RebuildValueWindows();
+    values_->Rebuild();
     LaadStrings();
     RefreshIndications();
 }
@@ -196,8 +192,8 @@ void MainWindow::BuildMenus()
     connect(actSaveSettingsAs_, &QAction::triggered, this, [this] { configCmds_->SaveAs(); });
     connect(actReadSettings_, &QAction::triggered, this, [this] { configCmds_->Read(); });
     recentSeparator_ = fileMenu_->insertSeparator(actExit_);
-    connect(actPrint_, &QAction::triggered, this, [this] { PrintCommand(PrintSetup()); });
-    connect(actPrinterSettings_, &QAction::triggered, this, [this] { PrinterSettingsCommand(PrintSetup()); });
+    connect(actPrint_, &QAction::triggered, this, [this] { PrintCommand(MainWindowPrintHooks(*this)); });
+    connect(actPrinterSettings_, &QAction::triggered, this, [this] { PrinterSettingsCommand(MainWindowPrintHooks(*this)); });
 
     editMenu_ = menuBar()->addMenu(QString());
     editCmds_->FillMenu(editMenu_);
@@ -229,36 +225,10 @@ void MainWindow::BuildMenus()
     menuBar()->addMenu(graphs_->Menu());
     dataMenu_ = menuBar()->addMenu(QString());
     connect(dataMenu_, &QMenu::aboutToShow, this, &MainWindow::InstellenKnoppenData);
-    actMeasure_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("ImageConnect")), QString(), this,
-                                       [this] { conn_->mnuDataMeasure_Click(); });
-    actLog_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("ImageLog")), QString(), this, [this] {
-        InstellenKnoppenData();
-        if (actLog_->isEnabled())
-            conn_->mnuDatalogging_Click();
-    });
-    actReceive_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Receive")), QString(), this, [this] {
-        InstellenKnoppenData();
-        if (actReceive_->isEnabled()) {
-            // A logger print is received at full speed: the graphs wait and are rebuilt after it.
-            if (!s_.ReceiveMode)
-                graphs_->SetReceiving(true);
-            conn_->mnuDataReceive_Click(); // returns when Receive has ended (or was only switched off)
-            if (!s_.ReceiveMode && graphs_->Receiving())
-                graphs_->SetReceiving(false);
-        }
-        RefreshIndications();
-    });
-    actTransfer_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Transfer")), QString(), this, [this] {
-        InstellenKnoppenData();
-        if (actTransfer_->isEnabled())
-            conn_->mnuDataTransfer_Click();
-        RefreshIndications();
-    });
+    dataCmds_->AddTo(dataMenu_);
     dataMenu_->addSeparator();
     actSettings_ = dataMenu_->addAction(ToolbarIcon(QStringLiteral("Settings")), QString(), this,
                                         [this] { OpenSettings(false); });
-    for (QAction* a : {actMeasure_, actLog_, actReceive_, actTransfer_})
-        a->setCheckable(true);
 
     windowMenu_ = menuBar()->addMenu(QString());
     actTileH_ = windowMenu_->addAction(ToolbarIcon(QStringLiteral("TileH")), QString(), this, [this] { ApplyArrangement(TileHorizontal); });
@@ -295,10 +265,8 @@ void MainWindow::BuildToolBar()
     toolBar_->addAction(editCmds_->FontAction());
     toolBar_->addAction(actSaveSettings_);
     toolBar_->addSeparator();
-    toolBar_->addAction(actMeasure_);
-    toolBar_->addAction(actLog_);
-    toolBar_->addAction(actReceive_);
-    toolBar_->addAction(actTransfer_);
+    for (QAction* a : {dataCmds_->Measure(), dataCmds_->Log(), dataCmds_->Receive(), dataCmds_->Transfer()})
+        toolBar_->addAction(a);
     toolBar_->addSeparator();
     // The toolbar's terminal button only shows the window; it is never pressed.
     QAction* showTerminal = toolBar_->addAction(ToolbarIcon(QStringLiteral("Terminal")), QString(), this, [this] { ShowTerminal(true); });
@@ -314,17 +282,10 @@ void MainWindow::BuildToolBar()
 
 void MainWindow::BuildStatusBar()
 {
-    for (int i = 0; i < kPanelCount; ++i) {
-        auto* label = new QLabel(this);
-        label->setObjectName(QLatin1String(kPanelKeys[i]));
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMinimumWidth(i == 0 ? 160 : 90);
-        label->setContentsMargins(4, 0, 4, 0);
-        statusBar()->addWidget(label, i == kPanelCount - 1 ? 1 : 0);
-        panels_[size_t(i)] = label;
-        if (i == 0)
-            label->installEventFilter(this); // a click opens the settings on their first page
-    }
+    panels_ = new StatusPanels(s_, *statusBar(), [this] {
+        s_.SettingsTab = 0;
+        OpenSettings(false);
+    }, this);
 }
 
 void MainWindow::LaadStrings()
@@ -354,9 +315,7 @@ void MainWindow::LaadStrings()
     actViewTerminal_->setText(lang_[kTerminal]);
     actViewToolbar_->setText(lang_[kToolbar]);
     dataMenu_->setTitle(lang_[kData]);
-    actMeasure_->setText(lang_[kReadMeasurements]);
-    actReceive_->setText(lang_[kReceive]);
-    actTransfer_->setText(lang_[kTransfer]);
+    dataCmds_->LaadStrings();
     actSettings_->setText(lang_[kSettingsEntry]);
     windowMenu_->setTitle(lang_[kWindow]);
     actTileH_->setText(lang_[kTileH]);
@@ -375,26 +334,21 @@ void MainWindow::LaadStrings()
     actPrint_->setToolTip(lang_[kTipPrint]);
     actSettings_->setToolTip(lang_[kTipSettings]);
     actSaveSettings_->setToolTip(lang_[kTipSaveSettings] + s_.ConfigFileName);
-    actReceive_->setToolTip(lang_[kTipReceive]);
-    actTransfer_->setToolTip(lang_[kTipTransfer]);
     actViewTerminal_->setToolTip(lang_[kTipTerminal]);
-    Q_UNUSED(kTipGraphSettings);
-    Q_UNUSED(kTipCopy);
-    Q_UNUSED(kTipLog);
-    Q_UNUSED(kTipDisconnect);
-    for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
-        if (ValueWindow* v = Value(ch))
-            v->LaadStrings();
+    for (ValueWindow* v : ValueWindows())
+        v->LaadStrings();
     ZetTitel();
     RefreshIndications();
 }
 
-ValueWindow* MainWindow::Value(int channel) const
-{
-    if (channel < 1 || channel >= int(valueSubs_.size()) || !valueSubs_[size_t(channel)])
-        return nullptr;
-    return qobject_cast<ValueWindow*>(valueSubs_[size_t(channel)]->widget());
-}
+std::vector<ValueWindow*> MainWindow::ValueWindows() const { return values_->Windows(); }
+
+ValueWindow* MainWindow::Value(int channel) const { return values_->Value(channel); }
+
+QAction* MainWindow::MeasureAction() const { return dataCmds_->Measure(); }
+QAction* MainWindow::LogAction() const { return dataCmds_->Log(); }
+QAction* MainWindow::ReceiveAction() const { return dataCmds_->Receive(); }
+QAction* MainWindow::TransferAction() const { return dataCmds_->Transfer(); }
 
 void MainWindow::SetDevice(const QString& name)
 {
@@ -410,38 +364,11 @@ void MainWindow::SetDevice(const QString& name)
     }
     SelectDevice(s_, name, NowDays());
     s_.DeviceName = name;
-    RebuildValueWindows();
+    values_->Rebuild();
     tableWin_->StelTabelIn();
     graphs_->Reinitialise(); // inputs name the new device's channels
     ZetTitel();
     RefreshIndications();
-}
-
-void MainWindow::RebuildValueWindows()
-{
-    for (auto& sub : valueSubs_)
-        if (sub)
-            sub->deleteLater();
-    valueSubs_.assign(size_t(s_.ChannelCount) + 1, nullptr);
-    for (int ch = 1; ch <= s_.ChannelCount; ++ch) {
-        auto* value = new ValueWindow(s_, lang_, ch);
-        QMdiSubWindow* sub = mdi_->addSubWindow(value);
-        sub->setWindowIcon(ToolbarIcon(QStringLiteral("App")));
-        sub->resize(260, 130);
-        valueSubs_[size_t(ch)] = sub;
-        value->LaadStrings();
-        connect(value, &ValueWindow::AlarmDialogRequested, this, [this, value](int) {
-            RunAlarmDialog(s_, lang_, *value, tableWin_, this, [this](const QString& t) { ShowHelpTopic(t); });
-        });
-        connect(value, &ValueWindow::ClosedByUser, this, [this](int) {
-            s_.ConfigChanged = true; // the channel's window is no longer shown
-            RetileWindows();
-        });
-        ApplyFrameStyle(sub);
-        sub->setVisible(s_.ChannelInUse(ch) && s_.Channel(ch).Value);
-        layoutKeeper_->Watch(sub);
-    }
-    RetileWindows();
 }
 
 void MainWindow::ZetTitel()
@@ -464,57 +391,14 @@ void MainWindow::ZetTitel()
     setWindowTitle(title);
 }
 
-void MainWindow::InstellenKnoppenData()
-{
-    actMeasure_->setEnabled(true);
-    actReceive_->setEnabled(true);
-    actTransfer_->setEnabled(true);
-    actLog_->setEnabled(false);
-    for (QAction* a : {actMeasure_, actLog_, actReceive_, actTransfer_})
-        a->setChecked(false);
-    if (s_.Connected) {
-        actMeasure_->setChecked(true);
-        actLog_->setChecked(s_.LogActive);
-        actLog_->setEnabled(!s_.LogMode);
-        actReceive_->setEnabled(false);
-        actTransfer_->setEnabled(false);
-    } else if (s_.ReceiveMode) {
-        actReceive_->setChecked(true);
-        actMeasure_->setEnabled(false);
-        actTransfer_->setEnabled(false);
-    } else if (s_.TransferMode) {
-        actTransfer_->setChecked(true);
-        actMeasure_->setEnabled(false);
-        actReceive_->setEnabled(false);
-    }
-}
-
-void MainWindow::SetPanelStyle(int panel, bool active)
-{
-    QLabel* l = panels_[size_t(panel - 1)];
-    l->setEnabled(active);
-    l->setFrameStyle(QFrame::Panel | (active ? QFrame::Sunken : QFrame::Raised));
-}
+void MainWindow::InstellenKnoppenData() { dataCmds_->UpdateStates(); }
 
 void MainWindow::RefreshIndications()
 {
-    InstellenKnoppenData();
-    const bool connected = s_.Connected && actMeasure_->isEnabled();
-    actMeasure_->setIcon(ToolbarIcon(connected ? QStringLiteral("ImageDisconnect") : QStringLiteral("ImageConnect")));
-    actMeasure_->setToolTip(connected ? lang_[kTipDisconnect] : lang_[kReadMeasurements]);
-    actLog_->setIcon(ToolbarIcon(s_.LogActive ? QStringLiteral("ImageLogging") : QStringLiteral("ImageLog")));
-    actLog_->setText(s_.LogActive ? lang_[kStopLogging] : lang_[kLogMeasurements]);
-    actLog_->setToolTip(lang_[kTipLog]);
-    panels_[0]->setText(s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
-    if (!s_.LogActive)
-        panels_[2]->setText(FormatSecondsAsTime(s_.LogInterval, s_.TimeSeparator));
-    SetPanelStyle(2, s_.Connected);
-    SetPanelStyle(3, s_.Connected && s_.LogActive);
-    if (s_.Connected && panels_[3]->text().isEmpty())
-        panels_[3]->setText(QStringLiteral("Log# ") + QString::number(s_.LogCount));
-    for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
-        if (ValueWindow* v = Value(ch))
-            v->SetColors();
+    dataCmds_->Refresh();
+    panels_->Refresh();
+    for (ValueWindow* v : ValueWindows())
+        v->SetColors();
 }
 
 RecordViews& MainWindow::Recorder() { return *recorder_; }
@@ -531,21 +415,6 @@ bool MainWindow::ShowReport(const DataFileReport& r)
 void MainWindow::TerminalAppend(const QString& text, ColorValue color) { terminalWin_->ToevoegenTextBox(text, color); }
 
 bool MainWindow::StartNewDataFile() { return fileCmds_->NewForReceive(); }
-
-QString MainWindow::ChooseFile(const QString& title, const QString& folder, const QString& filter, bool save)
-{
-    if (fileChooser)
-        return fileChooser(title, folder, filter, save);
-    QFileDialog dialog(this, title, folder, filter);
-    if (save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // The overwrite question is the program's own, with its own wording.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    }
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-}
 
 void MainWindow::BuildDataFileCommands()
 {
@@ -570,42 +439,15 @@ void MainWindow::BuildDataFileCommands()
         if (!s_.TableVisible)
             ShowTable(true);
     };
-    h.progress = [this](int percent) {
-        if (percent < 0) {
-            loadProgress_ = new QProgressDialog(lang_[kLoading], QString(lang_[40]).remove(QLatin1Char('&')), 0, 100, this);
-            loadProgress_->setWindowModality(Qt::WindowModal);
-            loadProgress_->setMinimumDuration(300);
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            return true;
-        }
-        if (percent > 100) {
-            QApplication::restoreOverrideCursor();
-            delete loadProgress_;
-            return true;
-        }
-        if (!loadProgress_)
-            return true;
-        loadProgress_->setValue(percent);
-        QCoreApplication::processEvents();
-        return !loadProgress_->wasCanceled();
-    };
+    h.progress = LoadProgressDialog(this, lang_);
     h.inform = [this](const QString& title, const QString& text) {
         if (warningHandler)
             warningHandler(title, text);
         else
             QMessageBox::information(this, title, text);
     };
+    h.chooseRecoveryFile = [this] { return AskRecoveryFileName(); };
     fileCmds_ = new DataFileCommands(s_, lang_, *dataFile_, *table_, *tableWin_, std::move(h), this);
-}
-
-QString MainWindow::AskTransferFileName()
-{
-    if (transferFileChooser)
-        return transferFileChooser();
-    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderData, lang_[115] + QStringLiteral(" (*.txt)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 void MainWindow::ShowTerminalForTransfer(const QString& fileName)
@@ -639,11 +481,9 @@ void MainWindow::ShowTable(bool visible)
     RetileWindows();
 }
 
-void MainWindow::SetPanelText(int panel, const QString& text)
-{
-    if (panel >= 1 && panel <= kPanelCount)
-        panels_[size_t(panel - 1)]->setText(text);
-}
+QLabel* MainWindow::Panel(int index) const { return panels_->Label(index); }
+
+void MainWindow::SetPanelText(int panel, const QString& text) { panels_->SetText(panel, text); }
 
 QAction* MainWindow::ArrangeAction(int arrange) const
 {
@@ -657,103 +497,29 @@ QAction* MainWindow::ArrangeAction(int arrange) const
 
 void MainWindow::ApplyFrameStyle(QMdiSubWindow* sub) { layoutKeeper_->ApplyFrameStyle(sub); }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == panels_[0] && event->type() == QEvent::MouseButtonRelease) {
-        s_.SettingsTab = 0;
-        OpenSettings(false);
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-SettingsHooks MainWindow::MakeSettingsHooks(bool firstStart)
-{
-    SettingsHooks h;
-    h.suspend = [this] {
-        conn_->TimerOpvragen.stop();
-        conn_->SluitCommPoort();
-    };
-    h.scanPorts = [this] { return conn_->ZoekSerielePoorten(); };
-    h.initPort = [this] {
-        conn_->initCommPoort();
-        const bool ok = conn_->ActionResult() != Connection::ResultFailed;
-        conn_->PlaatsAanduidingenCOM(); // a running measurement ticks on
-        return ok;
-    };
-    h.configurePort = [this] {
-        conn_->InstellenCommPoort();
-        conn_->PlaatsAanduidingenCOM();
-    };
-    h.setDevice = [this](const QString& name) { SetDevice(name); };
-    h.rebuildTable = [this] { tableWin_->StelTabelIn(); };
-    h.showValueWindows = [this] {
-        for (const auto& sub : valueSubs_)
-            ApplyFrameStyle(sub);
-        ApplyFrameStyle(terminalSub_);
-        ShowValueWindows();
-    };
-    if (firstStart) {
-        // A first set-up is written where the configuration belongs, not asked for.
-        h.saveSettingsAs = [this] {
-            CollectLayout();
-            const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
-            if (!out.Ok)
-                ShowWarning(QStringLiteral("VAM"), out.Message);
-        };
-    } else {
-        h.saveSettingsAs = [this] { configCmds_->SaveAs(); };
-    }
-    h.testTableAlarms = [this](int channel) { RunTableAlarmTest(s_, lang_, *tableWin_, channel, false, this); };
-    h.savePreferences = [this] {
-        if (!store_)
-            return;
-        store_->SaveSettingsTab(s_.SettingsTab);
-        store_->SaveAutoArrange(s_.AutoArrange);
-        store_->SaveExtendFrame(s_.ExtendFrame);
-    };
-    h.showHelp = [this](const QString& topic) { ShowHelpTopic(topic); };
-    h.retranslate = [this] {
-        LaadStrings();
-        graphs_->Reinitialise();
-    };
-    if (warningHandler)
-        h.warning = warningHandler;
-    return h;
-}
-
 bool MainWindow::OpenSettings(bool firstStart)
 {
     if (settingsRunner)
         return settingsRunner(firstStart);
-    const bool ok = RunSettingsDialog(s_, lang_, MakeSettingsHooks(firstStart), this);
-    if (ok) {
-        s_.ConfigChanged = true;
-        graphs_->SetColors();
-        tableWin_->SetColor();
-        terminalWin_->SetColors();
-        ZetTitel();
-        RefreshIndications();
-        RetileWindows();
-    }
-    return ok;
+    return RunMainWindowSettings(*this, firstStart);
 }
 
-void MainWindow::ShowValueWindows()
+void MainWindow::ApplyFrameStyles()
 {
-    // The windows stay as they are (values shown, fonts chosen); hidden ones come back.
-    for (int ch = 1; ch <= s_.ChannelCount && ch < int(valueSubs_.size()); ++ch) {
-        QMdiSubWindow* sub = valueSubs_[size_t(ch)];
-        if (!sub || !s_.ChannelInUse(ch))
-            continue;
-        s_.Channel(ch).Value = true;
-        if (sub->isHidden()) {
-            sub->show();
-            s_.ConfigChanged = true;
-        }
-    }
-    RetileWindows();
+    for (const auto& sub : values_->SubWindows())
+        ApplyFrameStyle(sub);
+    ApplyFrameStyle(terminalSub_);
 }
+
+void MainWindow::WriteSetUp()
+{
+    CollectLayout();
+    const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
+    if (!out.Ok)
+        ShowWarning(QStringLiteral("VAM"), out.Message);
+}
+
+void MainWindow::ShowValueWindows() { values_->ShowAll(); }
 
 void MainWindow::ApplyArrangement(int arrange)
 {
@@ -772,67 +538,6 @@ void MainWindow::RetileWindows()
 }
 
 bool MainWindow::Arrange() { return layoutKeeper_->Arrange(Children()); }
-
-void MainWindow::ShowAbout(bool systemInfo)
-{
-    AboutDialog about(s_, lang_, MachineFacts::Current(), this);
-    if (systemInfo)
-        about.ShowSystemInfo();
-    if (aboutRunner)
-        aboutRunner(about);
-    else
-        about.exec();
-}
-
-void MainWindow::ShowHelpTopic(const QString& topic)
-{
-    const QString path = HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, topic);
-    if (path.isEmpty()) {
-        ShowWarning(QStringLiteral("VAM"), QStringLiteral("The Help-files are not available!"));
-        return;
-    }
-    const QUrl url = QUrl::fromLocalFile(path);
-    if (urlOpener)
-        urlOpener(url);
-    else
-        QDesktopServices::openUrl(url);
-}
-
-void MainWindow::ShowWarning(const QString& title, const QString& text)
-{
-    if (warningHandler)
-        warningHandler(title, text);
-    else
-        QMessageBox::warning(this, title, text);
-}
-
-UserPrompts::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)
-{
-    if (retryHandler)
-        return retryHandler(title, text);
-    const auto b = QMessageBox::critical(this, title, text, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
-    return b == QMessageBox::Retry ? Retry : Cancel;
-}
-
-bool MainWindow::ScanProgress(const QString& caption, int position, int maximum)
-{
-    if (!progress_) {
-        progress_ = new QProgressDialog(lang_[300].trimmed(), QString(lang_[40]).remove(QLatin1Char('&')), 0, maximum, this);
-        progress_->setWindowModality(Qt::WindowModal);
-        progress_->setMinimumDuration(0);
-    }
-    progress_->setWindowTitle(caption);
-    progress_->setMaximum(maximum);
-    progress_->setValue(position);
-    QCoreApplication::processEvents();
-    return !progress_->wasCanceled();
-}
-
-void MainWindow::ScanFinished()
-{
-    if (progress_)
-        progress_->deleteLater();
-}
 
 void MainWindow::moveEvent(QMoveEvent* event)
 {
@@ -863,16 +568,6 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-int MainWindow::Ask(const QString& title, const QString& text, bool withCancel)
-{
-    if (questionHandler)
-        return questionHandler(title, text, withCancel);
-    auto buttons = QMessageBox::Yes | QMessageBox::No;
-    if (withCancel)
-        buttons |= QMessageBox::Cancel;
-    return QMessageBox::question(this, title.isEmpty() ? QStringLiteral("VAM") : title, text, buttons);
-}
-
 bool MainWindow::ConfirmExit()
 {
     if (ShouldAskToStopLogging(s_)) {
@@ -887,7 +582,7 @@ bool MainWindow::FinishExit(bool mayAsk)
 {
     if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
         conn_->StopVerbinding();
-    if (!SaveHeldBackRecords(mayAsk))
+    if (!fileCmds_->SaveHeldBackRecords(mayAsk))
         return false;
     if (store_) {
         // The set-up is written without asking, as the user left it.
@@ -902,56 +597,6 @@ bool MainWindow::FinishExit(bool mayAsk)
         store_->Sync();
     }
     return true;
-}
-
-bool MainWindow::SaveHeldBackRecords(bool mayAsk)
-{
-    if (dataFile_->PendingRecords() == 0)
-        return true;
-    dataFile_->RetryPending(); // the folder may be back (a USB stick plugged in again)
-    const int left = dataFile_->PendingRecords();
-    if (left == 0)
-        return true;
-    const QString target = dataFile_->AppendTarget();
-    if (!mayAsk) {
-        // Nobody to ask: the whole table goes to a file of its own, in the
-        // first folder that takes it.
-        for (const QString& folder : {s_.FolderData, s_.DocumentsFolder, QDir::homePath(), QDir::tempPath()}) {
-            const QString path = RecoveryFileName(folder, target, NowDays());
-            if (!folder.isEmpty() && dataFile_->SaveTableAs(*table_, path).ok) {
-                std::fprintf(stderr, "vam: %d records could not be written to '%s'; the table was saved as '%s'\n",
-                             left, qPrintable(target), qPrintable(path));
-                return true;
-            }
-        }
-        std::fprintf(stderr, "vam: %d records could not be written to '%s' and are lost\n", left, qPrintable(target));
-        return true;
-    }
-    const QString question =
-        QStringLiteral("%1 logged records could not be written to '%2'.\r\n\r\n"
-                       "Save the table under another name before the program ends?\r\n"
-                       "(No ends the program without them; Cancel keeps it running.)")
-            .arg(left)
-            .arg(QDir::toNativeSeparators(target));
-    for (;;) {
-        const int answer = Ask(QStringLiteral("VAM"), question, true);
-        if (answer == QMessageBox::Cancel)
-            return false;
-        if (answer != QMessageBox::Yes)
-            return true;
-        QString chosen;
-        if (saveTableChooser)
-            chosen = saveTableChooser();
-        else {
-            QFileDialog dialog(this, lang_[kFileToSaveAs], s_.DocumentsFolder, lang_[kDataFiles] + QStringLiteral(" (*.vam)"));
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setDefaultSuffix(QStringLiteral("vam"));
-            if (dialog.exec() == QDialog::Accepted)
-                chosen = dialog.selectedFiles().value(0);
-        }
-        if (!chosen.isEmpty() && ShowReport(dataFile_->SaveTableAs(*table_, chosen)))
-            return true;
-    }
 }
 
 void MainWindow::EndOnSignal()
@@ -984,87 +629,14 @@ void MainWindow::StartupPass()
 {
     if (!store_ || !options_ || !env_)
         return;
-    if (s_.Connected || s_.ReceiveMode || s_.TransferMode)
-        conn_->StopVerbinding();
-    if (conn_->InCycle()) {
-        // Read settings chosen while a reply is awaited: the old cycle ends
-        // (the port is closed) before the new set-up opens the port again.
-        conn_->RunAfterCycle([this] { StartupPass(); });
-        return;
-    }
-    const LayoutKeeper::Quiet quiet(*layoutKeeper_);
-    BeginStartupPass(s_, lang_, *env_);
-    ResolveConfigFileName(s_, *store_, env_->ProgramFolder);
-    ApplyCommandLine(s_, *options_);
-    if (!options_->FileName.isEmpty())
-        // Names typed later (a relative file name) are taken beside the named file.
-        QDir::setCurrent(QFileInfo(options_->FileName).absolutePath());
-    ConfigReport report;
-    const ConfigReadStatus status = ReadConfig(s_, lang_, *layout_, s_.ConfigFileName, &report);
-    if (status == ConfigReadStatus::NoFile)
-        s_.Points = kDefaultPointsNewConfig; // a new configuration
-    else if (status == ConfigReadStatus::OpenFailed || status == ConfigReadStatus::ReadFailed)
-        ShowWarning(QStringLiteral("VAM"), lang_[51] + s_.ConfigFileName + QStringLiteral("' !"));
-    if (s_.LogCount == 0 && table_->Count() > 0)
-        tableWin_->InitieerTabel(); // the rows of the old set-up are gone with their count
-
-    // What the command line chose for this run.
-    // (vam refuses a --model that names no model before a window opens.)
-    if (const QString model = ValidateDeviceName(options_->Model); !model.isEmpty())
-        s_.DeviceName = model;
-    if (options_->Listen)
-        s_.PollValues = false;
-    for (const QString& m : EnsureFolders(s_, lang_))
-        ShowWarning(QStringLiteral("VAM"), m);
-    const HelpInstallResult help = InstallHelpFiles(s_.FolderHelp, HelpArchiveFolders(env_->ProgramFolder));
-    if (!help.Errors.isEmpty())
-        ShowWarning(QStringLiteral("error"), help.Errors.join(QLatin1Char('\n')));
-    ApplyStartupFallbacks(s_, NowDays());
-    SetDevice(s_.DeviceName);
-    LaadStrings();
-    if (status == ConfigReadStatus::NoFile) {
-        // A first start: the user sets the program up before it measures,
-        // and that set-up becomes the configuration.
-        show();
-        if (OpenSettings(true)) {
-            CollectLayout();
-            const CommandOutcome out = WriteSettings(s_, lang_, *layout_);
-            if (!out.Ok)
-                ShowWarning(QStringLiteral("VAM"), out.Message);
-        }
-    }
-    LoadRecentFilesMenu();
-    const StartDataFilePlan plan = PlanStartDataFile(s_, NowDays());
-    if (plan.Load) {
-        const QString configured = s_.LogFileName;
-        s_.LogFileName = plan.LoadName;
-        ShowReport(dataFile_->OpenDataFile(*table_, plan.RangeName).report);
-        s_.LogFileName = configured;
-        tableWin_->StelTabelIn();
-    }
-    if (plan.Recent)
-        UpdateRecentFiles(*store_, s_, s_.LogFileName);
-    ShowTable(s_.TableVisible);
-    ShowTerminal(s_.TerminalVisible);
-    ApplyLayout();
-    RetileWindows(); // when the windows are arranged automatically
-    conn_->initCommPoort();
-    const bool connect = FinishStartupPass(s_) || options_->Connect;
-    const bool logAtStart = s_.LogActive;
-    s_.LogActive = false;
-    if (connect) {
-        conn_->mnuDataMeasure_Click();
-        if (s_.Connected && logAtStart)
-            conn_->mnuDatalogging_Click();
-    }
-    ZetTitel();
-    RefreshIndications();
+    RunStartupPass(*this, {s_, lang_, *store_, *options_, *env_, *conn_, *table_, *tableWin_, *dataFile_, *layout_,
+                           *layoutKeeper_});
 }
 
 ChildWindows MainWindow::Children() const
 {
     ChildWindows c;
-    c.Values.assign(valueSubs_.begin(), valueSubs_.end());
+    c.Values.assign(values_->SubWindows().begin(), values_->SubWindows().end());
     c.Table = tableSub_;
     c.Terminal = terminalSub_;
     return c;
@@ -1096,39 +668,6 @@ void MainWindow::LoadRecentFilesMenu()
         fileMenu_->insertAction(recentSeparator_, a);
         recentActions_ << a;
     }
-}
-
-PrintHooks MainWindow::PrintSetup()
-{
-    PrintHooks h;
-    h.state = &s_;
-    h.language = &lang_;
-    h.parent = this;
-    h.activeWindow = [this]() -> QWidget* {
-        QMdiSubWindow* sub = mdi_->activeSubWindow();
-        return sub ? sub->widget() : nullptr;
-    };
-    h.valueWindows = [this] {
-        std::vector<ValueWindow*> wins;
-        for (int ch = 1; ch < int(valueSubs_.size()); ++ch)
-            if (ValueWindow* v = Value(ch))
-                wins.push_back(v);
-        return wins;
-    };
-    h.graphs = [this] {
-        std::vector<GraphWindow*> wins;
-        for (QMdiSubWindow* sub : graphs_->Windows())
-            if (auto* g = qobject_cast<GraphWindow*>(sub->widget()))
-                wins.push_back(g);
-        return wins;
-    };
-    h.table = [this] { return tableWin_; };
-    h.saveConfiguration = [this] { return configCmds_->Save(); };
-    if (pdfChooser)
-        h.askPdfPath = pdfChooser;
-    h.showHelp = [this](const QString& topic) { ShowHelpTopic(topic); };
-    h.showMessage = [this](const QString& text) { ShowWarning(QStringLiteral("VAM"), text); };
-    return h;
 }
 
 void MainWindow::BuildConfigCommands()

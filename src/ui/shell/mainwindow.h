@@ -25,6 +25,9 @@ class LanguageTable;
 class SerialPortService;
 class Connection;
 class ValueWindow;
+class ValueWindowSet;
+class StatusPanels;
+class DataCommands;
 class TableWindow;
 class SettingsStore;
 struct ConfigLayout;
@@ -66,6 +69,21 @@ public:
     void InstellenKnoppenData();
 
     Connection& Conn() { return *conn_; }
+    AppState& State() { return s_; }
+    LanguageTable& Language() { return lang_; }
+    // The store of per-user settings; null before the start-up is attached.
+    SettingsStore* Store() const { return store_; }
+    ConfigCommands& ConfigCmds() const { return *configCmds_; }
+    // Writes the configuration as the windows stand; a failure is shown.
+    void WriteSetUp();
+    // The frame of every value window and the terminal by the "Extend frame" option.
+    void ApplyFrameStyles();
+    // The windows' placements into the configuration's layout, and back.
+    void CollectLayout();
+    void ApplyLayout();
+    void LoadRecentFilesMenu();
+    // Shows what a data-file operation reported; returns its ok flag.
+    bool ShowReport(const DataFileReport& report);
 
     // Program start: the store of per-user settings, the command line and
     // the system facts the start-up pass works with (the main window keeps
@@ -85,12 +103,14 @@ public:
     // at exit ("" = cancelled).
     std::function<QString()> saveTableChooser;
     QMdiArea* MdiArea() const { return mdi_; }
-    QLabel* Panel(int index) const { return panels_.at(size_t(index)); }
+    QLabel* Panel(int index) const;
     ValueWindow* Value(int channel) const;
-    QAction* MeasureAction() const { return actMeasure_; }
-    QAction* LogAction() const { return actLog_; }
-    QAction* ReceiveAction() const { return actReceive_; }
-    QAction* TransferAction() const { return actTransfer_; }
+    // The value windows of the channels, in channel order.
+    std::vector<ValueWindow*> ValueWindows() const;
+    QAction* MeasureAction() const;
+    QAction* LogAction() const;
+    QAction* ReceiveAction() const;
+    QAction* TransferAction() const;
     EditCommands& Edit() const { return *editCmds_; }
     GraphManager& Graphs() const { return *graphs_; }
     QMenu* EditMenu() const { return editMenu_; }
@@ -104,7 +124,6 @@ public:
     bool OpenSettings(bool firstStart);
     // Replaces the settings dialog (tests, scripted runs); gets firstStart.
     std::function<bool(bool firstStart)> settingsRunner;
-    SettingsHooks MakeSettingsHooks(bool firstStart);
     QAction* SettingsAction() const { return actSettings_; }
     // View > Values: the windows of the channels in use shown again, as they were.
     void ShowValueWindows();
@@ -178,40 +197,32 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
-    void RebuildValueWindows();
     void ApplyArrangement(int arrange);
     // Arranges the child windows now; true when one moved.
     bool Arrange();
-    void SetPanelStyle(int panel, bool active);
-    // Shows what a data-file operation reported; returns its ok flag.
-    bool ShowReport(const DataFileReport& report);
     int Ask(const QString& title, const QString& text, bool withCancel);
+    // The file for a table whose records could not be written at exit ("" = cancelled).
+    QString AskRecoveryFileName();
     ChildWindows Children() const;
-    void CollectLayout();
-    void ApplyLayout();
-    void LoadRecentFilesMenu();
     void BuildDataFileCommands();
     void BuildConfigCommands();
-    // What the print commands need from this window.
-    PrintHooks PrintSetup();
     // Stops the connection, deals with held-back records and writes the
     // configuration; false when the user chose to keep the program running.
     bool FinishExit(bool mayAsk);
-    bool SaveHeldBackRecords(bool mayAsk);
 
     AppState& s_;
     LanguageTable& lang_;
     SerialPortService* port_ = nullptr;
     Connection* conn_ = nullptr;
     QMdiArea* mdi_ = nullptr;
-    std::array<QLabel*, kPanelCount> panels_{};
-    std::vector<QPointer<QMdiSubWindow>> valueSubs_;
+    StatusPanels* panels_ = nullptr;
+    ValueWindowSet* values_ = nullptr;
+    DataCommands* dataCmds_ = nullptr;
     QPointer<QProgressDialog> progress_;
     std::unique_ptr<LogTable> table_;
     std::unique_ptr<ConfigLayout> layout_;
@@ -228,7 +239,6 @@ private:
     GraphManager* graphs_ = nullptr;
     QTimer* graphReload_ = nullptr; // one redraw of the graphs after the table's rows changed
     ConfigCommands* configCmds_ = nullptr;
-    QPointer<QProgressDialog> loadProgress_;
     TableWindow* tableWin_ = nullptr;
     TerminalWindow* terminalWin_ = nullptr;
     QPointer<QMdiSubWindow> terminalSub_;
@@ -242,8 +252,7 @@ private:
     QAction *actOpenText_ = nullptr, *actSaveText_ = nullptr;
     QAction *actViewValues_ = nullptr, *actViewTable_ = nullptr, *actViewGraphs_ = nullptr,
             *actViewTerminal_ = nullptr, *actViewToolbar_ = nullptr;
-    QAction *actMeasure_ = nullptr, *actLog_ = nullptr, *actReceive_ = nullptr, *actTransfer_ = nullptr,
-            *actSettings_ = nullptr;
+    QAction* actSettings_ = nullptr;
     QAction *actTileH_ = nullptr, *actTileV_ = nullptr, *actCascade_ = nullptr, *actArrangeIcons_ = nullptr;
     QAction *actHowTo_ = nullptr, *actContents_ = nullptr, *actAbout_ = nullptr, *actSystemInfo_ = nullptr;
     QToolBar* toolBar_ = nullptr;

@@ -17,6 +17,7 @@
 #include "ui/terminal/terminalwindow.h"
 #include "ui/values/valuewindow.h"
 #include "ui/settings/settingsdialog.h"
+#include "ui/settings/settingscommands.h"
 #include "ui/printing/pagesetupdialog.h"
 #include "ui/printing/printdialog.h"
 #include "ui/shell/aboutdialog.h"
@@ -527,7 +528,7 @@ TEST(Commands, HelpOpensTheTopicInTheCurrentLanguage)
         return int(QDialog::Rejected);
     };
     r.w.Graphs().NewGraph(false);
-    const SettingsHooks hooks = r.w.MakeSettingsHooks(false);
+    const SettingsHooks hooks = MainWindowSettingsHooks(r.w, false);
     ASSERT_TRUE(hooks.showHelp);
     hooks.showHelp(QStringLiteral("settings.htm"));
     QStringList topics;

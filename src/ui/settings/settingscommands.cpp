@@ -1,0 +1,80 @@
+#include "ui/settings/settingscommands.h"
+
+#include "comm/connection.h"
+#include "core/model/appstate.h"
+#include "platform/core/settingsstore.h"
+#include "ui/alarms/alarmdialog.h"
+#include "ui/config/configcommands.h"
+#include "ui/graphs/graphmanager.h"
+#include "ui/logging/tablewindow.h"
+#include "ui/settings/settingsdialog.h"
+#include "ui/shell/mainwindow.h"
+#include "ui/terminal/terminalwindow.h"
+
+SettingsHooks MainWindowSettingsHooks(MainWindow& w, bool firstStart)
+{
+    AppState& s = w.State();
+    Connection& conn = w.Conn();
+    SettingsHooks h;
+    h.suspend = [&conn] {
+        conn.TimerOpvragen.stop();
+        conn.SluitCommPoort();
+    };
+    h.scanPorts = [&conn] { return conn.ZoekSerielePoorten(); };
+    h.initPort = [&conn] {
+        conn.initCommPoort();
+        const bool ok = conn.ActionResult() != Connection::ResultFailed;
+        conn.PlaatsAanduidingenCOM(); // a running measurement ticks on
+        return ok;
+    };
+    h.configurePort = [&conn] {
+        conn.InstellenCommPoort();
+        conn.PlaatsAanduidingenCOM();
+    };
+    h.setDevice = [&w](const QString& name) { w.SetDevice(name); };
+    h.rebuildTable = [&w] { w.Table()->StelTabelIn(); };
+    h.showValueWindows = [&w] {
+        w.ApplyFrameStyles();
+        w.ShowValueWindows();
+    };
+    if (firstStart)
+        // A first set-up is written where the configuration belongs, not asked for.
+        h.saveSettingsAs = [&w] { w.WriteSetUp(); };
+    else
+        h.saveSettingsAs = [&w] { w.ConfigCmds().SaveAs(); };
+    h.testTableAlarms = [&w](int channel) {
+        RunTableAlarmTest(w.State(), w.Language(), *w.Table(), channel, false, &w);
+    };
+    h.savePreferences = [&w, &s] {
+        SettingsStore* store = w.Store();
+        if (!store)
+            return;
+        store->SaveSettingsTab(s.SettingsTab);
+        store->SaveAutoArrange(s.AutoArrange);
+        store->SaveExtendFrame(s.ExtendFrame);
+    };
+    h.showHelp = [&w](const QString& topic) { w.ShowHelpTopic(topic); };
+    h.retranslate = [&w] {
+        w.LaadStrings();
+        w.Graphs().Reinitialise();
+    };
+    if (w.warningHandler)
+        h.warning = w.warningHandler;
+    return h;
+}
+
+bool RunMainWindowSettings(MainWindow& w, bool firstStart)
+{
+    AppState& s = w.State();
+    const bool ok = RunSettingsDialog(s, w.Language(), MainWindowSettingsHooks(w, firstStart), &w);
+    if (ok) {
+        s.ConfigChanged = true;
+        w.Graphs().SetColors();
+        w.Table()->SetColor();
+        w.Terminal()->SetColors();
+        w.ZetTitel();
+        w.RefreshIndications();
+        w.RetileWindows();
+    }
+    return ok;
+}

@@ -1,0 +1,127 @@
+// The main window's own dialogs: every message box, question, file dialog
+// and progress window it shows. Each can be replaced by its handler (tests,
+// scripted runs), so no path through the window waits on a person there.
+#include "ui/shell/mainwindow.h"
+
+#include "core/help/languagetable.h"
+#include "core/help/aboutinfo.h"
+#include "core/config/startup.h"
+#include "core/model/appstate.h"
+#include "ui/shell/aboutdialog.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QUrl>
+
+namespace {
+enum Text { kDataFiles = 81, kFileToSaveAs = 85 };
+}
+
+QString MainWindow::ChooseFile(const QString& title, const QString& folder, const QString& filter, bool save)
+{
+    if (fileChooser)
+        return fileChooser(title, folder, filter, save);
+    QFileDialog dialog(this, title, folder, filter);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The overwrite question is the program's own, with its own wording.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString MainWindow::AskTransferFileName()
+{
+    if (transferFileChooser)
+        return transferFileChooser();
+    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderData, lang_[115] + QStringLiteral(" (*.txt)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void MainWindow::ShowAbout(bool systemInfo)
+{
+    AboutDialog about(s_, lang_, MachineFacts::Current(), this);
+    if (systemInfo)
+        about.ShowSystemInfo();
+    if (aboutRunner)
+        aboutRunner(about);
+    else
+        about.exec();
+}
+
+void MainWindow::ShowHelpTopic(const QString& topic)
+{
+    const QString path = HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, topic);
+    if (path.isEmpty()) {
+        ShowWarning(QStringLiteral("VAM"), QStringLiteral("The Help-files are not available!"));
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(path);
+    if (urlOpener)
+        urlOpener(url);
+    else
+        QDesktopServices::openUrl(url);
+}
+
+void MainWindow::ShowWarning(const QString& title, const QString& text)
+{
+    if (warningHandler)
+        warningHandler(title, text);
+    else
+        QMessageBox::warning(this, title, text);
+}
+
+UserPrompts::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)
+{
+    if (retryHandler)
+        return retryHandler(title, text);
+    const auto b = QMessageBox::critical(this, title, text, QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Retry);
+    return b == QMessageBox::Retry ? Retry : Cancel;
+}
+
+bool MainWindow::ScanProgress(const QString& caption, int position, int maximum)
+{
+    if (!progress_) {
+        progress_ = new QProgressDialog(lang_[300].trimmed(), QString(lang_[40]).remove(QLatin1Char('&')), 0, maximum, this);
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(0);
+    }
+    progress_->setWindowTitle(caption);
+    progress_->setMaximum(maximum);
+    progress_->setValue(position);
+    QCoreApplication::processEvents();
+    return !progress_->wasCanceled();
+}
+
+void MainWindow::ScanFinished()
+{
+    if (progress_)
+        progress_->deleteLater();
+}
+
+int MainWindow::Ask(const QString& title, const QString& text, bool withCancel)
+{
+    if (questionHandler)
+        return questionHandler(title, text, withCancel);
+    auto buttons = QMessageBox::Yes | QMessageBox::No;
+    if (withCancel)
+        buttons |= QMessageBox::Cancel;
+    return QMessageBox::question(this, title.isEmpty() ? QStringLiteral("VAM") : title, text, buttons);
+}
+
+QString MainWindow::AskRecoveryFileName()
+{
+    if (saveTableChooser)
+        return saveTableChooser();
+    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.DocumentsFolder, lang_[kDataFiles] + QStringLiteral(" (*.vam)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("vam"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
