@@ -296,7 +296,10 @@ void Connection::TimerOpvragen_Timer()
         due = true;
         s_.PollCountdown = s_.PollValues ? s_.PollInterval : 1;
     }
-    if (s_.LogActive && !s_.LogNext) {
+    if (s_.LogActive && !s_.LogNext && s_.LogInterval <= 0) {
+        // Every reading recorded: a polled meter gives one per poll, not one per tick.
+        s_.LogNext = due || !s_.PollValues;
+    } else if (s_.LogActive && !s_.LogNext) {
         const double elapsed = (NowDays() - s_.LogStartTime) * kSecondsPerDay;
         if (std::floor(elapsed + 1e-6) >= s_.LogInterval) {
             s_.LogStartTime = NowDays();
@@ -407,6 +410,14 @@ void Connection::PropagateReading(bool replace)
     if (s_.LimitToPoints && s_.LogCount >= s_.Points) {
         s_.LogActive = false;
         PlaatsAanduidingenCOM();
+    }
+}
+
+void Connection::ShowPartialReading()
+{
+    for (int ch = 1; ch <= s_.ChannelCount && ch <= kMaxChannels; ++ch) {
+        if (s_.ChannelInUse(ch) && s_.Channel(ch).Value && s_.Readings[ch].HasValue)
+            record_.ShowValue(ch);
     }
 }
 

@@ -56,6 +56,7 @@ public:
     // Waits `ms` milliseconds (at most 65535; the caller's value is capped too).
     void WaitMilliseconds(int& ms);
     void PropagateReading(bool replace) override;
+    void ShowPartialReading() override;
     void StopReplyWatchdog() override { TimerPollingtest.stop(); }
     void ShowStatus(const QString& text) override;
     void ShowWarning(const QString& title, const QString& text) override;

@@ -285,19 +285,28 @@ SimReading FormatK230(const Context& c)
     return r;
 }
 
-// One line per channel: #id date time channel value unit temperature °C; each
-// line is a reading of its own. A polled reply ends with "<5" after its last
-// line: the program waits for it before it reads the lines.
+// One line per channel: #id date time channel value unit temperature °C.
+// Printed lines are a reading each. A polled reply ends with "<5" after its
+// last line and is one reading of every channel: the program waits for the
+// end before it reads the lines.
 SimReading FormatH260(const Context& c)
 {
     const QString t = c.Temperature();
     SimReading r;
+    SimRecord reply;
     for (int i = 0; i < c.probes.size(); ++i) {
         const Printed p = c.Value(i);
         const bool last = i + 1 == c.probes.size();
         r.text += "#" + Identification(c.seed) + kTab + c.date + kTab + c.time + kTab + c.probes[i].field + kTab + p.value
             + kTab + p.unit + kTab + t.toLatin1() + kTab + kDegC + (c.polled && last ? "<5" : "") + kCrLf;
-        r.records.append({Shown(c.probes[i].channel, p), ShownTemperature(c.channels(), t)});
+        if (c.polled)
+            reply.append(Shown(c.probes[i].channel, p));
+        else
+            r.records.append({Shown(c.probes[i].channel, p), ShownTemperature(c.channels(), t)});
+    }
+    if (c.polled) {
+        reply.append(ShownTemperature(c.channels(), t));
+        r.records.append(reply);
     }
     return r;
 }

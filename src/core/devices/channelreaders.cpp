@@ -193,15 +193,22 @@ bool WaitForReplyEnd(ParserContext& ctx, QString& buffer)
     return true;
 }
 
-QString TakeReplyLine(ParserContext& ctx, QString& buffer)
+QString TakeReplyLine(ParserContext& ctx, QString& buffer, bool* replyEnded)
 {
     const QString& end = ctx.state.EndString;
     QString line = TakeLine(buffer);
-    if (end.isEmpty())
-        return line;
-    if (line.endsWith(end))
-        line = line.chopped(end.size()) + QStringLiteral("\r\n");
-    if (buffer.startsWith(end))
-        buffer.remove(0, end.size());
+    bool ended = false;
+    if (!end.isEmpty()) {
+        if (line.endsWith(end)) {
+            line = line.chopped(end.size()) + QStringLiteral("\r\n");
+            ended = true;
+        }
+        if (buffer.startsWith(end)) {
+            buffer.remove(0, end.size());
+            ended = true;
+        }
+    }
+    if (replyEnded)
+        *replyEnded = ended;
     return line;
 }

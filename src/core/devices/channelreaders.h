@@ -54,8 +54,9 @@ bool WaitForReplyEnd(ParserContext& ctx, QString& buffer);
 // Takes the buffer's first line (after WaitForReplyEnd) without the reply's
 // closing text at its end, which is neither a value, a temperature nor part
 // of a unit. A closing text on a line of its own, next in the buffer, goes
-// too: it is no further reading.
-QString TakeReplyLine(ParserContext& ctx, QString& buffer);
+// too: it is no further reading. `replyEnded`, when given, tells whether the
+// closing text was met (the line was the reply's last).
+QString TakeReplyLine(ParserContext& ctx, QString& buffer, bool* replyEnded = nullptr);
 
 // Counts a logged reading, records it, and empties the remark text.
 void FinishReading(ParserContext& ctx);

@@ -2,7 +2,8 @@
 //   [#<id>] date TAB time TAB channel TAB value TAB unit TAB temperature CR LF
 // The channel field names the channel ("CH2", "EC", "CH1+CH2", ...); the
 // temperature always goes to the last channel. Polled replies end with "<5"
-// CR LF; printed lines get that ending so both take the same path.
+// CR LF; printed lines get that ending so both take the same path. A polled
+// reply is one reading of all its lines; printed lines are a reading each.
 
 #include "core/model/appstate.h"
 #include "core/devices/channelreaders.h"
@@ -60,17 +61,28 @@ void ParseH260(ParserContext& ctx, bool& complete)
 {
     AppState& s = ctx.state;
     QString& buffer = ctx.buffers.h260;
+    // A polled reply holds every channel, one line each, and ends with the
+    // closing text: it is one reading with one time, recorded when it ends.
+    const bool polled = s.PollValues && !s.EndString.isEmpty();
+    double replyTime = -1; // the time of the reply's first line; -1 before it
     for (;;) {
-        if (!s.RetainTableValues)
+        if (!s.RetainTableValues && replyTime < 0)
             ClearReadings(s);
         if (!WaitForReplyEnd(ctx, buffer))
             return;
-        QString line = TakeReplyLine(ctx, buffer);
+        bool replyEnded = false;
+        QString line = TakeReplyLine(ctx, buffer, &replyEnded);
         SkipLeadingControls(line);
-        const double t = TimestampNow(ctx);
+        const double t = replyTime >= 0 ? replyTime : TimestampNow(ctx);
         s.IdentificationNumber = ExtractIdentification(ctx, line);
+        const bool moreOfReply = polled && !replyEnded;
         if (!StartsWithDateAndTime(line)) {
             // Noise or a header: no reading, whatever digits it holds.
+            if (polled && !moreOfReply) {
+                if (complete)
+                    return;
+                replyTime = -1;
+            }
             continue;
         }
         const int ch = ChannelFromToken(s, line);
@@ -93,6 +105,17 @@ void ParseH260(ParserContext& ctx, bool& complete)
         // reading: recording it would repeat the previous one.
         if (ch != 0 || !tmp.isEmpty())
             complete = true;
+        if (polled) {
+            if (!moreOfReply) {
+                if (complete)
+                    return; // the caller records the whole reply as one row
+                replyTime = -1;
+            } else if (complete) {
+                replyTime = t;
+                ctx.sink.ShowPartialReading();
+            }
+            continue;
+        }
         // Without a reading yet, the rest of the reply is still on its way:
         // returning now would let the next poll empty the port under it.
         if (!buffer.contains(kCrLf) && complete)

@@ -19,6 +19,9 @@ public:
     virtual ~ReadingSink() = default;
     // Records the current reading (`replace`: it replaces the last logged one).
     virtual void PropagateReading(bool replace) = 0;
+    // One line of a reply that spans several lines: the value windows show
+    // it at once; the row is recorded when the reply has ended.
+    virtual void ShowPartialReading() {}
     // A reply is complete: the reply watchdog stops.
     virtual void StopReplyWatchdog() {}
     // A text for the status bar's message panel.

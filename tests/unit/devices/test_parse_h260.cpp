@@ -74,6 +74,14 @@ TEST(ParseH260, Lines)
         {"polled reply closed on a line of its own", "H262", Poll, ch2 + QStringLiteral("<5\r\n"),
          {QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg}},
         {"unclosed polled reply waits", "H262", Poll, ch2, {}},
+        // A polled reply of several lines is one reading, not one per line.
+        {"polled reply of several lines is one reading", "H261", Poll, ch1 + ch2.chopped(2) + QStringLiteral("<5\r\n"),
+         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg}},
+        {"polled reply without retained values keeps all its lines", "H261",
+         [](AppState& s) { s.PollValues = true; s.RetainTableValues = false; },
+         ch1 + ch2 + QStringLiteral("<5\r\n") + ch2.chopped(2) + QStringLiteral("<5\r\n"),
+         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg,
+          QStringLiteral("2/2 -120.5 mV"), QStringLiteral("2/4 25.1") + kDeg}},
         // The reply's closing text, given to a printed line, is no temperature and no part of a unit.
         {"printed line with an empty temperature field", "H261", Listen, Line(QStringLiteral("CH1"), QStringLiteral("7.01\tpH\t")),
          {QStringLiteral("1/1 7.01 pH")}},
