@@ -1,5 +1,7 @@
 #include "cli_args.h"
 
+#include "core/devices/catalogue.h"
+
 #include <cstdio>
 
 CliArgs::CliArgs(const char* command, const QStringList& args, std::initializer_list<const char*> valueOptions,
@@ -75,4 +77,10 @@ bool CliArgs::Number(const char* option, double& out, double minimum)
     }
     out = v;
     return true;
+}
+
+QString CliModelName(const QString& typed)
+{
+    const QString model = CanonicalModelName(typed);
+    return model.isEmpty() ? typed : model;
 }

@@ -36,3 +36,7 @@ private:
     QStringList positional_;
     QString error_;
 };
+
+// A model named on the command line, in the catalogue's spelling whatever its
+// case ("k231" -> "K231"); a name of no model stays as typed for the message.
+QString CliModelName(const QString& typed);

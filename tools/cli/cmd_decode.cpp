@@ -108,7 +108,7 @@ int RunDecode(const QStringList& args)
         a.Report();
         return UsageError("decode");
     }
-    const QString model = a.Value("--model"), path = a.Positional().value(0, QStringLiteral("-")),
+    const QString model = CliModelName(a.Value("--model")), path = a.Positional().value(0, QStringLiteral("-")),
                   out = a.Value("--out"), channels = a.Value("--channels");
     const bool datalog = a.Has("--datalog");
     if (model.isEmpty()) {

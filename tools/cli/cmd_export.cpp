@@ -23,7 +23,7 @@ int RunExport(const QStringList& args)
         return UsageError("export");
     }
     const QString path = a.Positional().value(0), csv = a.Value("--csv");
-    QString model = a.Value("--model");
+    QString model = CliModelName(a.Value("--model"));
     if (path.isEmpty())
         return UsageError("export");
     if (!QFile::exists(path)) {

@@ -28,7 +28,7 @@ int RunLog(const QStringList& args)
         a.Report();
         return UsageError("log");
     }
-    const QString model = a.Value("--model"), port = a.Value("--port"), out = a.Value("--out");
+    const QString model = CliModelName(a.Value("--model")), port = a.Value("--port"), out = a.Value("--out");
     const bool listen = a.Has("--listen");
     if (model.isEmpty() || port.isEmpty())
         return UsageError("log");

@@ -32,7 +32,7 @@ bool Parse(const char* command, const QStringList& args, Options& o, bool needMo
         a.Report();
         return false;
     }
-    o.model = a.Value("--model");
+    o.model = CliModelName(a.Value("--model"));
     o.port = a.Value("--port");
     o.out = a.Value("--out");
     if (o.port.isEmpty() || (needModel && o.model.isEmpty()))

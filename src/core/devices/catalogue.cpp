@@ -106,15 +106,22 @@ const QString& UserUnitString()
     return s;
 }
 
+QString CanonicalModelName(const QString& name)
+{
+    for (const CatalogueModel& m : kModels)
+        if (name.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(m.name);
+    return QString();
+}
+
 QString ValidateDeviceName(const QString& name)
 {
     if (name.isEmpty())
         return QString();
     // Only a model name selects a family set-up: a hand-edited "k231" or "K23"
     // must become "K231", not a name that selects nothing.
-    for (const CatalogueModel& m : kModels)
-        if (name.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0)
-            return QString::fromLatin1(m.name);
+    if (const QString exact = CanonicalModelName(name); !exact.isEmpty())
+        return exact;
     for (const CatalogueModel& m : kModels)
         if (QLatin1String(m.name).contains(name, Qt::CaseInsensitive))
             return QString::fromLatin1(m.name);

@@ -42,6 +42,9 @@ const QString& UserUnitString();
 // else the first model (in catalogue order) that contains it ignoring case;
 // "" when there is none or `name` is empty.
 QString ValidateDeviceName(const QString& name);
+// The catalogue's spelling of a model named in any case ("k231" -> "K231");
+// "" when no model has that name. Unlike ValidateDeviceName, no part of a name.
+QString CanonicalModelName(const QString& name);
 
 // Applies the model's family set-up (protocol strings, channel count,
 // reply time-out, forced baud rate). A name of no family changes only the time-out.

@@ -74,3 +74,14 @@ TEST(CliArgs, NumbersInTheirRange)
     CliArgs nan("receive", {"--duration", "nan"}, {"--duration"});
     EXPECT_FALSE(nan.Number("--duration", duration, 0));
 }
+
+TEST(CliArgs, AModelIsNamedInAnyCase)
+{
+    const struct { const char* typed; const char* model; } cases[] = {
+        {"k231", "K231"}, {"K231", "K231"}, {"h264 usb", "H264 USB"}, {"j7050m", "J7050M"},
+        {"K23", "K23"}, // part of a name is no model: kept as typed for the message
+        {"Z100", "Z100"}, {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CliModelName(QString::fromLatin1(c.typed)), QString::fromLatin1(c.model)) << c.typed;
+}
