@@ -296,12 +296,11 @@ void Connection::TimerOpvragen_Timer()
         due = true;
         s_.PollCountdown = s_.PollValues ? s_.PollInterval : 1;
     }
-    if (s_.LogActive && !s_.LogNext && s_.LogInterval <= 0) {
-        // Every reading recorded: a polled meter gives one per poll, not one per tick.
-        s_.LogNext = due || !s_.PollValues;
-    } else if (s_.LogActive && !s_.LogNext) {
-        const double elapsed = (NowDays() - s_.LogStartTime) * kSecondsPerDay;
-        if (std::floor(elapsed + 1e-6) >= s_.LogInterval) {
+    if (s_.LogActive && !s_.LogNext) {
+        if (s_.LogInterval <= 0) {
+            // Every reading recorded: a polled meter gives one per poll, not one per tick.
+            s_.LogNext = due || !s_.PollValues;
+        } else if (std::floor((NowDays() - s_.LogStartTime) * kSecondsPerDay + 1e-6) >= s_.LogInterval) {
             s_.LogStartTime = NowDays();
             s_.LogNext = true;
         }
@@ -390,10 +389,7 @@ void Connection::PlaatsVerbindingsTijd()
 void Connection::PropagateReading(bool replace)
 {
     status_.UpdateTitle();
-    for (int ch = 1; ch <= s_.ChannelCount && ch <= kMaxChannels; ++ch) {
-        if (s_.ChannelInUse(ch) && s_.Channel(ch).Value && s_.Readings[ch].HasValue)
-            record_.ShowValue(ch);
-    }
+    ShowPartialReading(); // the value windows, as for each line of a longer reply
     record_.UpdateGraphs(s_.LogCount, true);
     if (!s_.LogNext && !s_.ReceiveMode)
         return;

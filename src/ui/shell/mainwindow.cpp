@@ -280,6 +280,8 @@ void MainWindow::BuildToolBar()
     connect(actViewToolbar_, &QAction::toggled, toolBar_, &QToolBar::setVisible);
 }
 
+static_assert(MainWindow::kPanelCount == StatusPanels::kCount, "one count of status panels");
+
 void MainWindow::BuildStatusBar()
 {
     panels_ = new StatusPanels(s_, *statusBar(), [this] {

@@ -208,6 +208,8 @@ private:
     int Ask(const QString& title, const QString& text, bool withCancel);
     // The file for a table whose records could not be written at exit ("" = cancelled).
     QString AskRecoveryFileName();
+    // A save-file dialog under the "file to save as" title; `suffix` is added to a bare name.
+    QString AskSaveName(const QString& folder, const QString& filter, const QString& suffix);
     ChildWindows Children() const;
     void BuildDataFileCommands();
     void BuildConfigCommands();

@@ -39,9 +39,14 @@ QString MainWindow::AskTransferFileName()
 {
     if (transferFileChooser)
         return transferFileChooser();
-    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.FolderData, lang_[115] + QStringLiteral(" (*.txt)"));
+    return AskSaveName(s_.FolderData, lang_[115] + QStringLiteral(" (*.txt)"), QStringLiteral("txt"));
+}
+
+QString MainWindow::AskSaveName(const QString& folder, const QString& filter, const QString& suffix)
+{
+    QFileDialog dialog(this, lang_[kFileToSaveAs], folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setDefaultSuffix(suffix);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
@@ -120,8 +125,5 @@ QString MainWindow::AskRecoveryFileName()
 {
     if (saveTableChooser)
         return saveTableChooser();
-    QFileDialog dialog(this, lang_[kFileToSaveAs], s_.DocumentsFolder, lang_[kDataFiles] + QStringLiteral(" (*.vam)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("vam"));
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return AskSaveName(s_.DocumentsFolder, lang_[kDataFiles] + QStringLiteral(" (*.vam)"), QStringLiteral("vam"));
 }
