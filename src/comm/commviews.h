@@ -19,6 +19,8 @@ public:
 
     // The value windows are emptied (a new measurement starts).
     virtual void ClearValues() {}
+    // The meter does not answer: the value windows show that no reading is coming.
+    virtual void ShowNoReading() {}
     // A completed reading, in the order it is recorded.
     virtual void ShowValue(int channel) { Q_UNUSED(channel); }        // the channel's value window
     virtual void UpdateGraphs(int logCount, bool xyRecorders) { Q_UNUSED(logCount); Q_UNUSED(xyRecorders); }

@@ -14,8 +14,10 @@
 #include "platform/serial/serialportservice.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -27,6 +29,11 @@ enum Text {
 };
 constexpr int kMaxPortNumber = 255;
 constexpr int kMaxPollRetries = 5;
+constexpr qint64 kTickMs = 1000;
+// Unanswered polls (and at least one reading time-out) before the meter is
+// called silent; a listening connection after this long without a byte.
+constexpr int kSilentPolls = 2;
+constexpr qint64 kListenSilenceMs = 10000;
 
 QString WithoutAmpersand(QString s) { return s.remove(QLatin1Char('&')); }
 } // namespace
@@ -56,6 +63,18 @@ void Connection::EndBusy()
         action();
 }
 
+void Connection::RunWhenReadingDone(std::function<void()> action)
+{
+    if (!InCycle() || s_.ReceiveMode || s_.TransferMode) {
+        action();
+        return;
+    }
+    afterCycle_.push_back(std::move(action));
+    // Nothing to lose: a listening wait with nothing received yet, or a poll to a meter known to be silent.
+    if (measureReading_ && !cycleInput_ && (!s_.PollValues || silentReported_))
+        reader_.Interrupt();
+}
+
 void Connection::RunAfterCycle(std::function<void()> action)
 {
     if (!InCycle()) {
@@ -78,7 +97,11 @@ Connection::Connection(AppState& state, LanguageTable& language, SerialPortServi
 {
     portPresent = PortPresent;
     availablePorts = AvailablePortNames;
+    auto steady = std::make_shared<QElapsedTimer>();
+    steady->start();
+    msClock = [steady] { return steady->elapsed(); };
     TimerOpvragen.setInterval(1000);
+    TimerOpvragen.setTimerType(Qt::PreciseTimer); // the log cadence is counted on this tick
     TimerPollingtest.setInterval(2000);
     TimerComm.setInterval(1000);
     connect(&TimerOpvragen, &QTimer::timeout, this, &Connection::TimerOpvragen_Timer);
@@ -88,7 +111,12 @@ Connection::Connection(AppState& state, LanguageTable& language, SerialPortServi
     TimerPollingtest.start();
     TimerComm.start();
 
-    reader_.onReceived = [this](const QString& text) { status_.TerminalAppend(text, s_.TerminalColorIn); };
+    reader_.onReceived = [this](const QString& text) {
+        cycleInput_ = true;
+        lastInputMs_ = msClock();
+        pollsSinceInput_ = 0;
+        status_.TerminalAppend(text, s_.TerminalColorIn);
+    };
     reader_.onSent = [this](const QString& text) { status_.TerminalAppend(text, s_.TerminalColorOut); };
     reader_.onPass = [this] {
         if (RetilePending) {
@@ -204,6 +232,8 @@ void Connection::FoutmeldingOpenPoort()
 void Connection::FoutmeldingCommPoort()
 {
     TimerOpvragen.stop();
+    if (s_.LogActive)
+        ToevoegenStop(); // the run ends here: the data file says so
     s_.LogActive = s_.Connected = s_.LogNext = false;
     StopVerbinding();
     status_.SetPanelText(StatusViews::PanelSettings, CheckPortText());
@@ -276,6 +306,7 @@ void Connection::SendPoll()
     if (!port_.Write(s_.PollCommand.toLatin1()) && !port_.IsOpen())
         portGonePending_ = true;
     ++s_.PollRetries;
+    ++pollsSinceInput_;
     if (s_.EchoCommands)
         status_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
 }
@@ -284,8 +315,15 @@ void Connection::TimerOpvragen_Timer()
 {
     // A tick that arrives while a reading waits (the timer was restarted by a
     // command run inside that wait) must not start a cycle inside the cycle.
-    if (!s_.Connected || InCycle())
+    if (!s_.Connected) {
+        TimerOpvragen.stop();
         return;
+    }
+    if (InCycle())
+        return;
+    const qint64 now = msClock();
+    if (nextTickMs_ <= now + kTickMs / 2)
+        nextTickMs_ += kTickMs; // the tick that was due has come
     if (!port_.IsOpen()) {
         OpenCommPoort();
         if (!port_.IsOpen())
@@ -300,37 +338,100 @@ void Connection::TimerOpvragen_Timer()
         if (s_.LogInterval <= 0) {
             // Every reading recorded: a polled meter gives one per poll, not one per tick.
             s_.LogNext = due || !s_.PollValues;
-        } else if (std::floor((NowDays() - s_.LogStartTime) * kSecondsPerDay + 1e-6) >= s_.LogInterval) {
-            s_.LogStartTime = NowDays();
+        } else if (now + kTickMs / 2 >= logDueMs_) {
+            // Due one interval after the last record was due, not after it
+            // was taken, so the cadence does not slip by a reading's time.
+            // Records missed behind the settings dialog are not made up.
+            const qint64 step = qint64(s_.LogInterval) * 1000;
+            logDueMs_ += step;
+            if (logDueMs_ + kTickMs / 2 <= now)
+                logDueMs_ += ((now - logDueMs_) / step + 1) * step;
             s_.LogNext = true;
         }
     }
     PlaatsVerbindingsTijd();
     if ((due || s_.LogNext) && !s_.SettingsOpen) {
-        TimerOpvragen.stop();
-        std::optional<BusyScope> busy(std::in_place, *this);
-        if (!s_.PollValues) {
-            TimerPollingtest.setInterval(1000);
-            TimerPollingtest.start();
-        } else {
-            TimerPollingtest.setInterval(qMax(1, int(s_.ReadingTimeout)));
-            TimerPollingtest.start();
-            SendPoll();
-        }
-        if (!s_.SettingsOpen && !portGonePending_)
-            LeesEnVerwerkRS232(ctx_);
-        busy.reset(); // actions queued during the wait run now
-        if (InCycle())
-            return; // one of them started a reading of its own, which carries on
-        if (portGonePending_ && s_.Connected && !RecoverLostPort()) {
-            Q_EMIT ConnectionLost();
+        if (!RunCycle())
             return;
-        }
-        if (s_.Connected)
-            TimerOpvragen.start();
+    } else {
+        CheckSilence();
     }
     if (s_.PollValues)
         TimerPollingtest.stop();
+    if (s_.Connected)
+        ArmTick();
+}
+
+bool Connection::RunCycle()
+{
+    TimerOpvragen.stop();
+    std::optional<BusyScope> busy(std::in_place, *this);
+    cycleInput_ = false;
+    measureReading_ = true;
+    // A poll is sent again by the watchdog until the retries are used up;
+    // then the reading ends and the tick polls afresh.
+    reader_.BeginCycle(s_.PollValues ? qMax(1, int(s_.ReadingTimeout)) * (kMaxPollRetries + 1) : listenIdleMs);
+    if (!s_.PollValues) {
+        TimerPollingtest.setInterval(1000);
+        TimerPollingtest.start();
+    } else {
+        TimerPollingtest.setInterval(qMax(1, int(s_.ReadingTimeout)));
+        TimerPollingtest.start();
+        SendPoll();
+    }
+    if (!s_.SettingsOpen && !portGonePending_)
+        LeesEnVerwerkRS232(ctx_);
+    reader_.EndCycle();
+    measureReading_ = false;
+    busy.reset(); // actions queued during the wait run now
+    if (InCycle())
+        return false; // one of them started a reading of its own, which carries on
+    if (portGonePending_ && s_.Connected && !RecoverLostPort()) {
+        Q_EMIT ConnectionLost();
+        return false;
+    }
+    CheckSilence();
+    if (s_.Connected)
+        ArmTick();
+    return true;
+}
+
+void Connection::ArmTick()
+{
+    const qint64 now = msClock();
+    // A tick that fell due during a reading runs at once; older ones are
+    // skipped. The grid keeps its phase either way.
+    if (nextTickMs_ + kTickMs <= now)
+        nextTickMs_ += (now - nextTickMs_) / kTickMs * kTickMs;
+    TimerOpvragen.start(int(qBound<qint64>(1, nextTickMs_ - now, kTickMs)));
+}
+
+QString Connection::SilentMeterText() const
+{
+    return QStringLiteral("No answer from the %1 on %2 since %3. Check the cable, the port and the meter; still trying.")
+        .arg(s_.DeviceName, s_.SerialPort,
+             FormatTimeOfDay(NowDays() - double(msClock() - lastInputMs_) / 1000.0 / kSecondsPerDay, s_.TimeSeparator));
+}
+
+void Connection::CheckSilence()
+{
+    if (!s_.Connected || s_.ReceiveMode || s_.TransferMode)
+        return;
+    const qint64 quiet = msClock() - lastInputMs_;
+    const bool silent = s_.PollValues ? pollsSinceInput_ >= kSilentPolls && quiet >= qint64(s_.ReadingTimeout)
+                                      : quiet >= kListenSilenceMs;
+    if (silent == silentReported_)
+        return;
+    silentReported_ = silent;
+    if (silent) {
+        const QString text = SilentMeterText();
+        status_.SetPanelText(StatusViews::PanelMessages, text);
+        TerminalNote(text);
+        record_.ShowNoReading();
+    } else {
+        ShowLastAction(lang_[kReadMeasurements]);
+    }
+    Q_EMIT MeterSilenceChanged(silent);
 }
 
 void Connection::TimerPollingtest_Timer()
@@ -348,13 +449,16 @@ void Connection::TimerPollingtest_Timer()
             port_.SetDtr(true);
             port_.Write(s_.PollCommand.toLatin1());
             ++s_.PollRetries;
+            ++pollsSinceInput_;
             if (s_.EchoCommands)
                 status_.TerminalAppend(s_.PollCommand, s_.TerminalColorOut);
             reader_.WachtenLedigenOutputBuffer();
         }
     }
-    if (port_.IsOpen() && s_.Connected)
+    if (port_.IsOpen() && s_.Connected) {
         PlaatsVerbindingsTijd();
+        CheckSilence(); // a reading waits for the re-sent polls: tell the user meanwhile
+    }
     inWatchdog_ = false;
 }
 
@@ -381,8 +485,8 @@ void Connection::PlaatsVerbindingsTijd()
     status_.SetPanelText(StatusViews::PanelPollTime, s_.PollValues ? FormatSecondsAsTime(s_.PollCountdown, s_.TimeSeparator)
                                                                 : lang_[kWaitingForData]);
     if (s_.LogActive) {
-        const double left = (s_.LogStartTime - NowDays()) * kSecondsPerDay + s_.LogInterval;
-        status_.SetPanelText(StatusViews::PanelLogTime, FormatSecondsAsTime(qint64(std::ceil(left - 1e-6)), s_.TimeSeparator));
+        const double left = s_.LogInterval > 0 ? double(logDueMs_ - msClock()) / 1000.0 : 0.0;
+        status_.SetPanelText(StatusViews::PanelLogTime, FormatSecondsAsTime(qint64(std::ceil(qMax(0.0, left) - 1e-6)), s_.TimeSeparator));
     }
 }
 
@@ -462,10 +566,17 @@ void Connection::StartStopVerbinding()
         if (s_.Connected) {
             s_.LogNext = false;
             s_.PollCountdown = 0; // the first cycle runs on the first tick
-            TimerOpvragen.start();
+            lastInputMs_ = msClock();
+            nextTickMs_ = lastInputMs_ + kTickMs;
+            pollsSinceInput_ = 0;
+            silentReported_ = false;
+            ArmTick();
             OpenCommPoort();
-            if (actionResult_ == ResultFailed)
-                FoutmeldingCommPoort();
+            if (actionResult_ == ResultFailed) {
+                // The open failure has been reported: one message, not a second one.
+                s_.Connected = false;
+                TimerOpvragen.stop();
+            }
         } else {
             SluitCommPoort();
             TimerOpvragen.stop();
@@ -486,7 +597,7 @@ void Connection::StartStopVerbinding()
                 SluitCommPoort();
             } else {
                 ApplyChannelFlags();
-                TimerOpvragen.start();
+                ArmTick();
             }
         }
         if (s_.Connected && IsG40Device(s_.DeviceName)) {
@@ -502,7 +613,7 @@ void Connection::StartStopVerbinding()
                     s_.Channel(2).Value = true;
                 }
                 status_.RetileWindows();
-                TimerOpvragen.start();
+                ArmTick();
             }
         }
     }
@@ -538,7 +649,7 @@ void Connection::mnuDatalogging_Click()
     s_.LogActive = !s_.LogActive;
     if (s_.LogActive) {
         ShowLastAction(lang_[kLogMeasurements]);
-        s_.LogStartTime = NowDays();
+        logDueMs_ = msClock() + qint64(qMax(0, s_.LogInterval)) * 1000;
         s_.LogNext = true;
     } else {
         ShowLastAction(lang_[kStopLogging]);
@@ -568,7 +679,7 @@ void Connection::PlaatsAanduidingenCOM()
     status_.SetPanelText(StatusViews::PanelSettings, s_.SerialPort + QStringLiteral(", ") + s_.Baudrate + QStringLiteral(" bps."));
     status_.RefreshIndications();
     if (s_.Connected && !InCycle())
-        TimerOpvragen.start();
+        ArmTick();
 }
 
 void Connection::mnuDataReceive_Click()

@@ -85,6 +85,23 @@ public:
     // none is). Re-opening the port for a new set-up goes through here, after
     // StopVerbinding has closed it and so ended the wait.
     void RunAfterCycle(std::function<void()> action);
+    // A command that opens a window from the user's side: while a measuring
+    // reading waits for the meter it runs once that reading has returned, so
+    // the window cannot hold the poll cycle (and logging) for as long as it is
+    // open. A wait that has received nothing while listening, or from a meter
+    // that does not answer, ends at once for it. In Receive and Transfer it runs at once.
+    void RunWhenReadingDone(std::function<void()> action);
+
+    // Milliseconds on a steady clock: the poll tick and the log cadence count
+    // on it (tests give it a clock of their own that moves).
+    std::function<qint64()> msClock;
+    // A listening reading that receives nothing for this long ends; the next
+    // tick starts another (one tick apart, so nothing waits in between).
+    int listenIdleMs = 1000;
+    // True while polls go unanswered, or nothing arrives while listening.
+    bool MeterSilent() const { return silentReported_; }
+    // The text shown when the meter is silent.
+    QString SilentMeterText() const;
 
     QTimer TimerOpvragen;    // the one-second poll tick
     QTimer TimerPollingtest; // the reply watchdog
@@ -103,12 +120,21 @@ public:
 Q_SIGNALS:
     // The connection stopped because the port failed or vanished.
     void ConnectionLost();
+    // The meter fell silent (true), or spoke again after that (false).
+    void MeterSilenceChanged(bool silent);
 
 private:
     void OnPortError(int event);
     // The port vanished during a poll: asks Retry/Cancel; true when it is back.
     bool RecoverLostPort();
     void SendPoll();
+    // One reading of the poll cycle; false when the caller must not go on
+    // (a reading of its own was started inside it, or the connection was lost).
+    bool RunCycle();
+    // Starts the poll tick for the next whole second of its grid: the grid
+    // keeps its phase however long a reading took.
+    void ArmTick();
+    void CheckSilence();
     void SendWakeUpBurst();
     void ApplyChannelFlags();
     QString PortTitle() const;
@@ -130,4 +156,11 @@ private:
     bool inWatchdog_ = false;
     bool portGonePending_ = false;
     std::unique_ptr<class QFile> transferFile_;
+    qint64 nextTickMs_ = 0;      // when the next poll tick is due
+    qint64 logDueMs_ = 0;        // when the next record is due (log interval > 0)
+    qint64 lastInputMs_ = 0;     // when the meter last sent anything
+    int pollsSinceInput_ = 0;
+    bool cycleInput_ = false;
+    bool measureReading_ = false; // RunCycle's reading is under way    // the reading under way has received something
+    bool silentReported_ = false;
 };

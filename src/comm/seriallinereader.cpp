@@ -9,7 +9,26 @@
 
 SerialLineReader::SerialLineReader(SerialPortService& port) : port_(port) { clock_.start(); }
 
-bool SerialLineReader::CommConditiesOK() const { return port_.IsOpen(); }
+bool SerialLineReader::CommConditiesOK() const { return port_.IsOpen() && !stopped_; }
+
+void SerialLineReader::BeginCycle(int idleLimitMs)
+{
+    idleLimitMs_ = qMax(0, idleLimitMs);
+    stopped_ = false;
+}
+
+void SerialLineReader::EndCycle()
+{
+    idleLimitMs_ = 0;
+    stopped_ = false;
+}
+
+void SerialLineReader::Interrupt()
+{
+    stopped_ = true;
+    if (waiting_)
+        waiting_->quit();
+}
 
 void SerialLineReader::Write(const QByteArray& bytes) { port_.Write(bytes); }
 
@@ -50,18 +69,27 @@ void SerialLineReader::WaitForPort(int ms, bool forWrites)
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
     if (ms >= 0)
         timer.start(ms);
+    QEventLoop* outer = waiting_;
+    waiting_ = &loop;
     loop.exec();
+    waiting_ = outer;
 }
 
 void SerialLineReader::WaitForInput(double maxSeconds)
 {
     if (onPass)
         onPass();
-    if (!port_.IsOpen())
+    if (!port_.IsOpen() || stopped_)
         return;
     if (maxSeconds == 0 || port_.InputCount() > 0) {
         // Something is there or nothing may be waited for: let pending events run once.
         QCoreApplication::processEvents();
+        return;
+    }
+    if (maxSeconds < 0 && idleLimitMs_ > 0) {
+        WaitForPort(idleLimitMs_, false);
+        if (port_.IsOpen() && port_.InputCount() == 0)
+            stopped_ = true; // nothing came: the cycle ends, the next one tries again
         return;
     }
     WaitForPort(maxSeconds < 0 ? -1 : int(std::ceil(maxSeconds * 1000.0)), false);

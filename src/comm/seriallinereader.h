@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <functional>
 
+class QEventLoop;
 class SerialPortService;
 
 class SerialLineReader : public LineReader {
@@ -31,6 +32,15 @@ public:
     // Waits until everything written has left, then drops RTS.
     void WachtenLedigenOutputBuffer();
 
+    // A reading of the poll cycle: a wait without a limit ends after
+    // `idleLimitMs` without input, and the reading then ends as if the port
+    // had closed, so a silent meter cannot hold the cycle (0: no limit).
+    void BeginCycle(int idleLimitMs);
+    void EndCycle();
+    // Ends the reading under way at its next wait (the port stays open).
+    void Interrupt();
+    bool Interrupted() const { return stopped_; }
+
 protected:
     void WaitForInput(double maxSeconds) override;
     QString TakeInput() override;
@@ -45,4 +55,7 @@ private:
 
     SerialPortService& port_;
     QElapsedTimer clock_;
+    int idleLimitMs_ = 0;
+    bool stopped_ = false;
+    QEventLoop* waiting_ = nullptr;
 };

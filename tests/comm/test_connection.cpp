@@ -378,3 +378,118 @@ TEST(ReceiveLoop, VanishedPortComesBackOnRetry)
     r.conn.TimerOpvragen_Timer();
     EXPECT_EQ(r.views.shown, (QList<int>{1, 2}));
 }
+
+// The poll tick driven as the timer would fire it, on a clock that moves:
+// each reading takes its time, so a tick re-armed after the reading (and not
+// on its grid) would slip by that time every second.
+TEST(ReceiveLoop, LogCadenceHoldsOverFiveMinutes)
+{
+    struct Case {
+        const char* what;
+        bool poll;
+        int logInterval;
+        int records; // in 300 s
+    };
+    const Case cases[] = {
+        {"poll, 1 s", true, 1, 300},
+        {"listen, 1 s", false, 1, 300},
+        {"poll, 5 s", true, 5, 60},
+        {"listen, 7 s", false, 7, 43},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig r;
+        qint64 now = 0, latency = 0;
+        r.conn.msClock = [&] { return now; };
+        r.state.PollValues = c.poll;
+        r.state.PollInterval = 1;
+        r.state.LogInterval = c.logInterval;
+        QList<qint64> recordTimes;
+        r.port.reply = [&](const QByteArray& sent) {
+            now += latency; // the meter takes its time to answer
+            return sent == kPoll ? kReply : QByteArray();
+        };
+        r.conn.InstellenCommPoort();
+        r.conn.mnuDataMeasure_Click();
+        ASSERT_TRUE(r.state.Connected);
+        r.conn.mnuDatalogging_Click();
+        int ticks = 0;
+        while (now < 300000 && ticks < 1000) {
+            now += r.conn.TimerOpvragen.interval(); // the tick fires when it was armed for
+            latency = 80 + (ticks * 37) % 400;      // 80..479 ms
+            if (!c.poll) {
+                now += latency;
+                r.port.Deliver("7.01\tpH\t25.0\t10:15:30\t02/03/26\r\n");
+            }
+            const int before = r.state.LogCount;
+            r.conn.TimerOpvragen_Timer();
+            if (r.state.LogCount > before)
+                recordTimes << now;
+            ++ticks;
+        }
+        EXPECT_NEAR(recordTimes.size(), c.records, 1);
+        for (int i = 1; i < recordTimes.size(); ++i)
+            ASSERT_LE(recordTimes[i] - recordTimes[i - 1], c.logInterval * 1000 + 500) << "record " << i;
+    }
+}
+
+// A meter that never answers: the status bar and the terminal say so after a
+// few unanswered polls, the value windows show that no reading comes, and it
+// is said once until the meter answers again.
+TEST(ReceiveLoop, SilentMeterIsReportedOnceAndClearedWhenItAnswers)
+{
+    struct SilenceViews : RecordingViews {
+        void ShowNoReading() override { ++noReading; }
+        void TerminalAppend(const QString& text, ColorValue) override { terminal += text; }
+        int noReading = 0;
+        QString terminal;
+    };
+    for (const bool poll : {true, false}) {
+        SCOPED_TRACE(poll ? "poll" : "listen");
+        AppState state;
+        LanguageTable lang;
+        FakeSerialPort port;
+        SilenceViews views;
+        ApplyDevice(state, QStringLiteral("A101"), NowDays());
+        state.DeviceName = QStringLiteral("A101");
+        state.SerialPort = QStringLiteral("/dev/pts/99");
+        state.PollValues = poll;
+        state.PollInterval = 1;
+        state.ReadingTimeout = 20; // the real waits stay short; the test's clock says how long they took
+        Connection conn(state, lang, port, views);
+        conn.listenIdleMs = 20;
+        qint64 now = 0;
+        conn.msClock = [&] { return now; };
+        QList<bool> changes;
+        QObject::connect(&conn, &Connection::MeterSilenceChanged, [&](bool silent) { changes << silent; });
+        conn.InstellenCommPoort();
+        conn.mnuDataMeasure_Click();
+        ASSERT_TRUE(conn.MeterSilent() == false);
+        // The reading's wait ends by itself: the fake port never answers.
+        for (int tick = 0; tick < 30 && !conn.MeterSilent(); ++tick) {
+            now += 1000;
+            conn.TimerOpvragen_Timer();
+            if (poll)
+                now += 3000; // the wait for the reply
+        }
+        ASSERT_TRUE(conn.MeterSilent());
+        EXPECT_EQ(changes, QList<bool>{true});
+        EXPECT_EQ(views.noReading, 1);
+        EXPECT_TRUE(views.panels.value(CommViews::PanelMessages).startsWith(QStringLiteral("No answer from the A101 on /dev/pts/99")))
+            << views.panels.value(CommViews::PanelMessages).toStdString();
+        EXPECT_TRUE(views.terminal.contains(QStringLiteral("No answer from the A101")));
+        now += 1000;
+        conn.TimerOpvragen_Timer();
+        EXPECT_EQ(changes.size(), 1) << "said once";
+        // The meter speaks again.
+        port.reply = [](const QByteArray& sent) { return sent == kPoll ? kReply : QByteArray(); };
+        if (!poll)
+            port.Deliver("7.01\tpH\t25.0\t10:15:30\t02/03/26\r\n");
+        now += 1000;
+        conn.TimerOpvragen_Timer();
+        EXPECT_EQ(changes, (QList<bool>{true, false}));
+        EXPECT_FALSE(conn.MeterSilent());
+        EXPECT_EQ(views.panels.value(CommViews::PanelMessages), QStringLiteral("Last action: Read measurements"));
+        EXPECT_TRUE(views.warnings.isEmpty()) << "a status, not a message box";
+    }
+}

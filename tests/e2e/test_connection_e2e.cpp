@@ -86,7 +86,7 @@ class Views : public CommViews {
 public:
     explicit Views(const AppState& s) : s_(s) {}
     void UpdateTitle() override { readings << Describe(CurrentValues(s_, 0)); }
-    bool AppendRecord(const QString&) override { ++logged; return true; }
+    bool AppendRecord(const QString& info) override { ++logged; records << info; return true; }
     Answer AskRetryCancel(const QString&, const QString& text) override
     {
         questions << text;
@@ -102,6 +102,7 @@ public:
     }
     QStringList readings, questions, warnings;
     int logged = 0;
+    QStringList records; // the info of each record written
 
 private:
     const AppState& s_;
@@ -273,7 +274,9 @@ TEST(ConnectionE2E, DroppedLineEndsTheConnectionKeepingWhatWasLogged)
     ASSERT_TRUE(live.state.Connected);
     live.conn.mnuDatalogging_Click();
     ASSERT_TRUE(live.RunUntil([&] { return !live.state.Connected; }, 15000));
-    EXPECT_EQ(live.views.logged, 3);
+    // Three readings, and the stop record that ends every run.
+    ASSERT_EQ(live.views.logged, 4);
+    EXPECT_EQ(live.views.records.last(), QStringLiteral("Stop"));
     // The vanished line is reported with the communication error message.
     const QStringList told = live.views.questions + live.views.warnings;
     ASSERT_FALSE(told.isEmpty());

@@ -68,6 +68,13 @@ int RunLog(const QStringList& args)
             QTimer::singleShot(0, qApp, [&] { finish(0); });
     };
     QObject::connect(&conn, &Connection::ConnectionLost, qApp, [&] { finish(1); });
+    QObject::connect(&conn, &Connection::MeterSilenceChanged, qApp, [&](bool silent) {
+        std::fflush(stdout);
+        if (silent)
+            std::fprintf(stderr, "vam-cli log: %s\n", qPrintable(conn.SilentMeterText()));
+        else
+            std::fprintf(stderr, "vam-cli log: the meter answers again\n");
+    });
 
     InstallSignalHandlers([&] { finish(0); });
     if (duration > 0)
@@ -81,8 +88,18 @@ int RunLog(const QStringList& args)
         return 1;
     conn.mnuDatalogging_Click();
     QCoreApplication::exec();
+    const bool silentAtEnd = conn.MeterSilent();
     std::fflush(stdout);
     if (file && !file->Finish() && exitCode == 0)
         exitCode = 1;
+    // A run that logged nothing, or ended with the meter silent, is no success.
+    if (exitCode == 0 && silentAtEnd) {
+        std::fprintf(stderr, "vam-cli log: the meter on %s did not answer; %d reading(s) logged\n", qPrintable(port),
+                     views.recorded);
+        exitCode = 1;
+    } else if (exitCode == 0 && views.recorded == 0) {
+        std::fprintf(stderr, "vam-cli log: no reading came from the meter on %s; nothing was logged\n", qPrintable(port));
+        exitCode = 1;
+    }
     return exitCode;
 }

@@ -30,6 +30,13 @@ void WindowRecorder::ClearValues()
             v->WissenWaarden();
 }
 
+void WindowRecorder::ShowNoReading()
+{
+    for (int ch = 1; ch <= s_.ChannelCount; ++ch)
+        if (ValueWindow* v = valueWindow_(ch))
+            v->ShowNoReading();
+}
+
 void WindowRecorder::ShowValue(int channel)
 {
     const ChannelAlarmState alarm = TestChannelAlarms(s_, channel);

@@ -34,6 +34,7 @@ public:
     void SetGraphs(GraphManager* graphs) { graphs_ = graphs; }
 
     void ClearValues() override;
+    void ShowNoReading() override;
     void UpdateGraphs(int logCount, bool xyRecorders) override;
     void ShowValue(int channel) override;
     void AppendTableRow(const QString& info) override;

@@ -168,6 +168,12 @@ void ValueWindow::WissenWaarden()
     lblTemperatuur_->clear();
 }
 
+void ValueWindow::ShowNoReading()
+{
+    WissenWaarden();
+    lblEenheid_->setText(QStringLiteral("no reading"));
+}
+
 ColorValue ValueWindow::StateColor() const
 {
     const ChannelReading* reading = Reading();

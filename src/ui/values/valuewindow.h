@@ -28,6 +28,8 @@ public:
     void OpvullenMeting();
     // Empties every label.
     void WissenWaarden();
+    // Emptied, with a note that no reading comes (the meter does not answer).
+    void ShowNoReading();
     // Colours by connection state and the reading's range and alarm state.
     void SetColors();
     // Value, TAB, unit onto the clipboard.
