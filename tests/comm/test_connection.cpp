@@ -7,6 +7,7 @@
 #include "support/fakeserialport.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -491,5 +492,45 @@ TEST(ReceiveLoop, SilentMeterIsReportedOnceAndClearedWhenItAnswers)
         EXPECT_FALSE(conn.MeterSilent());
         EXPECT_EQ(views.panels.value(CommViews::PanelMessages), QStringLiteral("Last action: Read measurements"));
         EXPECT_TRUE(views.warnings.isEmpty()) << "a status, not a message box";
+    }
+}
+
+// A command that opens a window, given while a reading waits: it runs when
+// the reading has returned, not inside it (where its dialog would hold the
+// cycle); a listening wait that has received nothing ends for it at once.
+TEST(ReceiveLoop, ACommandGivenDuringAReadingRunsAfterIt)
+{
+    for (const bool listen : {true, false}) {
+        SCOPED_TRACE(listen ? "listen" : "poll");
+        Rig r;
+        r.state.PollValues = !listen;
+        r.state.PollInterval = 1;
+        r.state.ReadingTimeout = 300;
+        r.conn.listenIdleMs = 3000;
+        r.port.reply = [](const QByteArray&) { return QByteArray(); }; // nothing comes
+        r.conn.InstellenCommPoort();
+        r.conn.mnuDataMeasure_Click();
+        ASSERT_TRUE(r.state.Connected);
+        bool ran = false, ranInside = true;
+        QElapsedTimer clock;
+        qint64 ranAt = -1;
+        QTimer::singleShot(50, [&] {
+            r.conn.RunWhenReadingDone([&] {
+                ran = true;
+                ranInside = r.conn.InCycle();
+                ranAt = clock.elapsed();
+            });
+        });
+        clock.start();
+        r.conn.TimerOpvragen_Timer(); // the reading waits; the command comes in meanwhile
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(ranInside) << "not inside the reading";
+        if (listen)
+            EXPECT_LT(ranAt, 1000) << "a listening wait with nothing received ends for it";
+        else
+            EXPECT_GE(ranAt, 300) << "a poll's reply is waited for";
+        ran = false;
+        r.conn.RunWhenReadingDone([&] { ran = true; });
+        EXPECT_TRUE(ran) << "at once when no reading waits";
     }
 }

@@ -95,3 +95,23 @@ run_cli("${WORK}/missing.CFG")
 if(NOT rc EQUAL 1)
   message(FATAL_ERROR "a missing file gave exit ${rc}")
 endif()
+
+# A configuration cut off in the middle of a line is damaged: said on stderr
+# with what it lost, exit 1, and nothing written over the output.
+file(READ "${out}" whole)
+string(FIND "${whole}" "[PRINTER]" at)
+string(SUBSTRING "${whole}" 0 ${at} head)
+file(WRITE "${WORK}/CUT.CFG" "${head}[PRINTER]\nFont = Ari")
+file(WRITE "${WORK}/KEEP.CFG" "kept")
+run_cli("${WORK}/CUT.CFG" --out "${WORK}/KEEP.CFG")
+if(NOT rc EQUAL 1)
+  message(FATAL_ERROR "a cut-off configuration gave exit ${rc}: ${stderr}")
+endif()
+expect_in("${stderr}" "stderr"
+  "vam-cli config: The configuration '${WORK}/CUT.CFG' is damaged: "
+  "cut off in the middle of line"
+  "part of [PRINTER], [SYSTEM], [ARRANGE], [COLORS], [NOTE].")
+file(READ "${WORK}/KEEP.CFG" kept)
+if(NOT kept STREQUAL "kept")
+  message(FATAL_ERROR "a damaged configuration was written back")
+endif()

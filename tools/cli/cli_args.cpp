@@ -2,6 +2,7 @@
 
 #include "core/devices/catalogue.h"
 
+#include <QFileInfo>
 #include <cstdio>
 
 CliArgs::CliArgs(const char* command, const QStringList& args, std::initializer_list<const char*> valueOptions,
@@ -76,6 +77,24 @@ bool CliArgs::Number(const char* option, double& out, double minimum)
         return false;
     }
     out = v;
+    return true;
+}
+
+bool CheckAppendFile(const char* command, const QString& path, bool mustBeNew, QString& message)
+{
+    message.clear();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    if (mustBeNew) {
+        message = QStringLiteral("vam-cli %1: '%2' already exists; with --new only a new file is written")
+                      .arg(QLatin1String(command), path);
+        return false;
+    }
+    if (info.isFile())
+        message = QStringLiteral("vam-cli %1: appending to '%2' (%3 bytes already in it)")
+                      .arg(QLatin1String(command), path)
+                      .arg(info.size());
     return true;
 }
 

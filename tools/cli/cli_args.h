@@ -37,6 +37,12 @@ private:
     QString error_;
 };
 
+// The file an --out option appends to. False, with the refusal in
+// `message`, when `mustBeNew` and something of that name exists; otherwise
+// true, and `message` says how much an existing file already holds ("" for
+// a new one), so that a command run twice is not a silent double capture.
+bool CheckAppendFile(const char* command, const QString& path, bool mustBeNew, QString& message);
+
 // A model named on the command line, in the catalogue's spelling whatever its
 // case ("k231" -> "K231"); a name of no model stays as typed for the message.
 QString CliModelName(const QString& typed);

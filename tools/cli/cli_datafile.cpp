@@ -79,3 +79,11 @@ QString DataFileModel(const QString& path)
     }
     return QString();
 }
+
+bool SayLoadDamage(const LoadResult& loaded, const QString& path, const char* command)
+{
+    const QString damage = DamageText(loaded, path);
+    if (!damage.isEmpty())
+        std::fprintf(stderr, "vam-cli %s: %s\n", command, qPrintable(damage.simplified()));
+    return !loaded.NoReadableRecord();
+}

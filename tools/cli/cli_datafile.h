@@ -17,6 +17,11 @@ class LanguageTable;
 // spelling; "" when no header line names one.
 QString DataFileModel(const QString& path);
 
+// Says on stderr what loading `path` found damaged, in the window's words.
+// The sound records are still used; false when the file holds no readable
+// record at all.
+bool SayLoadDamage(const LoadResult& loaded, const QString& path, const char* command);
+
 class CliDataFile {
 public:
     CliDataFile(AppState& state, const LanguageTable& language, const QString& path, const char* command);

@@ -21,12 +21,14 @@ const Command kCommands[] = {
      "measure from a meter and print each reading with its time\n"},
     {"receive", "--model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]",
      "read the meter's logger memory; prints every record as decode --datalog does\n"},
-    {"transfer", "--port PORT --out FILE [--duration S] [--idle-exit S]",
-     "capture everything the meter prints, byte for byte, into FILE\n"},
+    {"transfer", "--port PORT --out FILE [--new] [--duration S] [--idle-exit S]",
+     "capture everything the meter prints, byte for byte, into FILE;\n"
+     "an existing FILE is appended to (its size is told), --new refuses it\n"},
     {"export", "FILE.vam [--csv OUT] [--model MODEL]", "the records of a data file as CSV (to stdout without --csv)\n"},
     {"config", "FILE.CFG [--out OUT.CFG]",
      "read a configuration file and write it back (to stdout without --out);\n"
-     "each value that was out of range or unreadable is reported on stderr\n"},
+     "each value that was out of range or unreadable is reported on stderr;\n"
+     "a damaged or unreadable file is reported there and not written (exit 1)\n"},
     {"print", "FILE.vam --pdf OUT.pdf [--config NAME.CFG] [--selection N-M]",
      "the table of a data file as a PDF, with the page header of the\n"
      "configuration's [PRINTER] section; --selection: log numbers N to M only\n"},

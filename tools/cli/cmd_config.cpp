@@ -1,7 +1,8 @@
 // vam-cli config: reads a configuration file the way the program does and
 // writes it back with the program's writer, so an old or hand-edited file is
 // checked and brought up to date. Every value that had to be replaced is
-// reported on stderr.
+// reported on stderr; a damaged or unreadable file is reported there, not
+// written, and ends with exit status 1.
 
 #include "cli_args.h"
 #include "cli_commands.h"
@@ -53,9 +54,11 @@ int RunConfig(const QStringList& args)
     const ConfigReadStatus status = ReadConfig(state, language, layout, path, &report);
     for (const ConfigIssue& issue : report.Issues)
         std::fprintf(stderr, "vam-cli config: %s\n", issue.ToText().toLocal8Bit().constData());
-    if (status != ConfigReadStatus::Read) {
-        std::fprintf(stderr, "vam-cli config: cannot read '%s': %s\n", qPrintable(path),
-                     qPrintable(report.Error));
+    // A damaged file is not brought up to date: written back, what it lost
+    // would be lost for good.
+    if (status != ConfigReadStatus::Read || report.Condition != ConfigCondition::Sound) {
+        for (const QString& line : ConfigDamageText(path, report).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            std::fprintf(stderr, "vam-cli config: %s\n", line.toLocal8Bit().constData());
         return 1;
     }
 

@@ -52,6 +52,8 @@ int RunExport(const QStringList& args)
         std::fprintf(stderr, "vam-cli export: %s\n", qPrintable(loaded.report.message.simplified()));
         return 1;
     }
+    if (!SayLoadDamage(loaded, path, "export"))
+        return 1;
 
     QFile out;
     const bool opened = csv.isEmpty() || csv == QLatin1String("-")

@@ -95,6 +95,8 @@ int RunPrint(const QStringList& args)
         std::fprintf(stderr, "vam-cli print: %s\n", qPrintable(loaded.report.message.simplified()));
         return 1;
     }
+    if (!SayLoadDamage(loaded, path, "print"))
+        return 1;
     table.LoadCaptions(language);
     std::vector<int> rows;
     for (int row = 0; row < table.Count(); ++row) {

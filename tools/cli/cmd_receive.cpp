@@ -21,12 +21,16 @@ struct Options {
     QString model, port, out;
     double duration = 0, idleExit = 0;
     int count = 0;
+    bool mustBeNew = false; // transfer --new
 };
 
-// Parses the options shared by receive and transfer; false after a message.
+// Parses the options shared by receive and transfer (transfer also takes
+// --new); false after a message.
 bool Parse(const char* command, const QStringList& args, Options& o, bool needModel)
 {
-    CliArgs a(command, args, {"--model", "--port", "--out", "--duration", "--idle-exit", "--count"});
+    const std::initializer_list<const char*> values = {"--model",    "--port",      "--out",
+                                                       "--duration", "--idle-exit", "--count"};
+    CliArgs a = needModel ? CliArgs(command, args, values) : CliArgs(command, args, values, {"--new"});
     if (!a.Ok() || !a.Number("--duration", o.duration, 0) || !a.Number("--idle-exit", o.idleExit, 0)
         || !a.Number("--count", o.count, 0)) {
         a.Report();
@@ -35,6 +39,7 @@ bool Parse(const char* command, const QStringList& args, Options& o, bool needMo
     o.model = CliModelName(a.Value("--model"));
     o.port = a.Value("--port");
     o.out = a.Value("--out");
+    o.mustBeNew = a.Has("--new");
     if (o.port.isEmpty() || (needModel && o.model.isEmpty()))
         return false;
     if (needModel && !FindModel(o.model)) {
@@ -106,6 +111,13 @@ int RunTransferCommand(const QStringList& args)
     Options o;
     if (!Parse("transfer", args, o, false) || o.out.isEmpty())
         return UsageError("transfer");
+    // Said (or refused) before the port or the file is opened.
+    QString notice;
+    const bool writable = CheckAppendFile("transfer", o.out, o.mustBeNew, notice);
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(notice));
+    if (!writable)
+        return 1;
     AppState state;
     LanguageTable language;
     state.DeviceName = o.model;

@@ -15,6 +15,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 struct AppState;
@@ -111,10 +112,33 @@ struct ConfigIssue {
     QString ToText() const;
 };
 
+// What the file was as a whole. A damaged or unreadable file is not what the
+// program runs on, so only an explicit save may replace it (ConfigUnreadable).
+enum class ConfigCondition {
+    Sound,     // read as written (single values may still have been replaced)
+    Missing,   // no file: a first start
+    Damaged,   // read, but not a whole configuration: empty, no section, bytes
+               // that are no text, cut off, or key lines without a value
+    Unreadable // could not be opened, or reading broke off
+};
+
 struct ConfigReport {
     QList<ConfigIssue> Issues;
     QString Error; // why the file could not be opened or read
+    ConfigCondition Condition = ConfigCondition::Sound;
+    QStringList Damage; // what is wrong with a damaged file, in file order
+    // What was not taken from the file: "all settings", "[PRINTER]",
+    // "part of [LOG]", "[DEVICE] Interval".
+    QStringList Reset;
 };
+
+// The message about a damaged or unreadable configuration: the file, what is
+// wrong with it and what was not taken from it ("" for a sound or missing one).
+QString ConfigDamageText(const QString& path, const ConfigReport& report);
+// What the window adds to it: the file stays as it is until the user saves.
+QString ConfigKeptNotice();
+// Said instead of writing it when a write the user did not ask for finds such a file.
+QString ConfigLeftAsItIsText(const QString& path);
 
 // Reads `path` and applies it. Points := 100, GraphCount := 0 and LogCount := 0
 // first; settings whose keys are missing keep their values. The device is
@@ -123,7 +147,9 @@ struct ConfigReport {
 // readings-window and graph slots are emptied first, the main, table and
 // terminal entries keep what the file does not name. Placements are stored
 // as read; the windows check them with ValidateWindowPlacement.
-// A complete read clears ConfigChanged and sets ConfigFileTitle.
+// A complete read clears ConfigChanged and sets ConfigFileTitle; the report
+// tells whether the file was sound, and a damaged or unreadable one sets
+// ConfigUnreadable.
 ConfigReadStatus ReadConfig(AppState& s, LanguageTable& lang, ConfigLayout& layout, const QString& path,
                             ConfigReport* report = nullptr);
 

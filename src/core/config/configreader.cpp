@@ -105,6 +105,9 @@ public:
         return !failed_;
     }
 
+    const DamageCheck& Damage() const { return damage_; }
+    int LinesRead() const { return lineNo_; }
+
 private:
     // ---- Lines
     bool AtEnd() const { return end_; }
@@ -122,7 +125,8 @@ private:
         if (!CheckRead(bytes))
             return;
         ++lineNo_;
-        if (!bytes.endsWith('\n') && !file_.atEnd()) {
+        bool ended = bytes.endsWith('\n');
+        if (!ended && !file_.atEnd()) {
             // An overlong line: keep its start, drop the rest.
             QByteArray rest;
             do {
@@ -130,6 +134,7 @@ private:
                 if (!CheckRead(rest))
                     return;
             } while (!rest.endsWith('\n') && !file_.atEnd());
+            ended = rest.endsWith('\n');
             AddIssue(lineNo_, QString(), QString(),
                      QStringLiteral("line longer than %1 bytes, its end dropped").arg(kMaxLineBytes), QString(),
                      ConfigIssue::Ignored);
@@ -141,6 +146,7 @@ private:
         if (lineNo_ == 1 && bytes.startsWith("\xEF\xBB\xBF"))
             bytes.remove(0, 3); // a byte-order mark left by an editor
         line_ = QString::fromLatin1(bytes);
+        damage_.Line(lineNo_, line_, ended);
     }
 
     bool CheckRead(const QByteArray& bytes)
@@ -784,6 +790,7 @@ private:
     bool end_ = false;
     bool failed_ = false;
     int channel_ = 0; // of the last [CHANNEL] section, for [READINGS]
+    DamageCheck damage_;
 };
 
 } // namespace
@@ -814,17 +821,21 @@ ConfigReadStatus ReadConfig(AppState& s, LanguageTable& lang, ConfigLayout& layo
         s.GraphCount = 0;
         s.LogCount = 0;
     };
+    ConfigReport own;
+    ConfigReport& told = report ? *report : own; // the condition decides ConfigUnreadable either way
     const QFileInfo info(path);
     s.ConfigUnreadable = false;
     if (!info.exists()) {
         resetForRead();
+        told.Condition = ConfigCondition::Missing;
         return ConfigReadStatus::NoFile;
     }
     QFile file(path);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
         s.ConfigUnreadable = true;
-        if (report)
-            report->Error = info.isDir() ? QStringLiteral("'%1' is a folder").arg(path) : file.errorString();
+        told.Condition = ConfigCondition::Unreadable;
+        told.Error = info.isDir() ? QStringLiteral("'%1' is a folder").arg(path) : file.errorString();
+        told.Reset = QStringList{QStringLiteral("all settings")};
         return ConfigReadStatus::OpenFailed;
     }
 
@@ -835,8 +846,9 @@ ConfigReadStatus ReadConfig(AppState& s, LanguageTable& lang, ConfigLayout& layo
     for (ReadingsWindowLayout& r : layout.Readings)
         r = ReadingsWindowLayout();
 
-    Reader reader(s, lang, layout, file, report);
+    Reader reader(s, lang, layout, file, &told);
     const bool complete = reader.Run();
+    const qint64 size = file.size();
     file.close();
 
     // The USB rule applies to the device the file ends with.
@@ -847,8 +859,14 @@ ConfigReadStatus ReadConfig(AppState& s, LanguageTable& lang, ConfigLayout& layo
     if (!complete) {
         s.ConfigChanged = true; // the set-up is partly applied: it is not what the file holds
         s.ConfigUnreadable = true;
+        told.Condition = ConfigCondition::Unreadable;
+        told.Reset = QStringList{QStringLiteral("everything after line %1").arg(reader.LinesRead())};
         return ConfigReadStatus::ReadFailed;
     }
+    // A damaged file is applied as far as it goes, but it is not written over
+    // unasked: what it lost may still be recovered from it.
+    reader.Damage().Finish(told, size);
+    s.ConfigUnreadable = told.Condition == ConfigCondition::Damaged;
     s.ConfigFileTitle = path;
     s.ConfigChanged = false;
     return ConfigReadStatus::Read;

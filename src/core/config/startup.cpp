@@ -28,19 +28,6 @@ const QString kDefaultDevice = QStringLiteral("J7010");
 
 QString InFolder(const QString& folder, const QString& name) { return folder + QLatin1Char('/') + name; }
 
-// First letter of every blank-separated word upper case, the rest lower case.
-QString ProperCase(const QString& text)
-{
-    QString out = text.toLower();
-    bool wordStart = true;
-    for (QChar& c : out) {
-        if (wordStart)
-            c = c.toUpper();
-        wordStart = c.isSpace();
-    }
-    return out;
-}
-
 // Replaces each placeholder once, in one pass, so that a description that
 // itself holds "$$" or "##" is shown as it is.
 QString FillPlaceholders(const QString& text, const QList<QPair<QString, QString>>& values)
@@ -259,17 +246,14 @@ HelpInstallResult InstallHelpFiles(const QString& helpFolder, const QStringList&
 
 // ---------------------------------------------------------------- recent files
 
+// Names are case-sensitive here: "Run1.vam" and "run1.vam" are two files,
+// so a caption shows the name exactly as it is.
 QString RelativeName(const QString& path, const QString& folder)
 {
-    const QString lowerFolder = folder.toLower();
-    QString rest = path.toLower();
-    const qsizetype at = lowerFolder.isEmpty() ? -1 : rest.indexOf(lowerFolder);
-    if (at < 0)
+    const QString inside = QDir::cleanPath(folder) + QLatin1Char('/');
+    if (folder.isEmpty() || !path.startsWith(inside))
         return path;
-    rest.remove(at, lowerFolder.size());
-    while (rest.startsWith(QLatin1Char('/')) || rest.startsWith(QLatin1Char('\\')))
-        rest.remove(0, 1);
-    return ProperCase(rest);
+    return path.mid(inside.size());
 }
 
 QString RecentFileEntry(const QString& path, const QString& folderData)
@@ -349,11 +333,11 @@ CommandOutcome WriteSettings(AppState& s, const LanguageTable& lang, const Confi
     return out;
 }
 
-CommandOutcome WriteSettingsAtExit(AppState& s, const LanguageTable& lang, const ConfigLayout& layout)
+CommandOutcome WriteSettingsUnasked(AppState& s, const LanguageTable& lang, const ConfigLayout& layout)
 {
     if (s.ConfigUnreadable) {
         CommandOutcome out;
-        out.Status = QStringLiteral("'%1' could not be read at start and was left as it is.").arg(s.ConfigFileName);
+        out.Status = ConfigLeftAsItIsText(s.ConfigFileName);
         return out;
     }
     return WriteSettings(s, lang, layout);

@@ -149,14 +149,16 @@ struct CommandOutcome {
     QString Status;  // for the status bar
     QString Message; // to show when not Ok
 };
-// Writes the configuration to ConfigFileName (after a yes to
-// SaveSettingsQuestion, and at exit without asking). A failure is reported:
+// Writes the configuration to ConfigFileName, a damaged one included (after
+// a yes to SaveSettingsQuestion, File > Save settings). A failure is reported:
 // the caller must not quietly go on as if the set-up were saved.
 CommandOutcome WriteSettings(AppState& s, const LanguageTable& lang, const ConfigLayout& layout);
-// At exit: WriteSettings without asking, unless the configuration file
-// exists but could not be read (ConfigUnreadable): defaults must never
-// replace a set-up that a passing failure hid. Ok either way.
-CommandOutcome WriteSettingsAtExit(AppState& s, const LanguageTable& lang, const ConfigLayout& layout);
+// A write the user did not ask for (at exit, before a data file is opened):
+// WriteSettings, unless the configuration file is damaged or could not be
+// read (ConfigUnreadable): defaults must never replace a set-up that a
+// passing failure hid. Then Status says the file was left as it is. Ok
+// either way.
+CommandOutcome WriteSettingsUnasked(AppState& s, const LanguageTable& lang, const ConfigLayout& layout);
 // File > Save settings: WriteSettings, LogFileName to the recent files,
 // "Settings saved!".
 CommandOutcome SaveSettingsCommand(AppState& s, SettingsStore& store, const LanguageTable& lang,

@@ -87,6 +87,52 @@ bool EndsWithAny(const QString& s, std::initializer_list<const char*> tails)
     return false;
 }
 
+char16_t UnitAt(QStringView text, qsizetype i) { return text[i].unicode(); }
+char16_t UnitAt(QByteArrayView text, qsizetype i) { return uchar(text[i]); }
+
+bool IsAsciiDigit(char16_t u) { return u >= '0' && u <= '9'; }
+bool IsSignOrBlank(char16_t u) { return u == '+' || u == '-' || u == ' ' || u == '\t'; }
+
+// The grammar of LeadingNumber and SignedNumber, with nothing ignored.
+template <typename View> bool WholeNumber(View text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && IsSignOrBlank(UnitAt(text, i)))
+        ++i;
+    bool digits = false, point = false;
+    for (; i < n; ++i) {
+        const char16_t u = UnitAt(text, i);
+        if (IsAsciiDigit(u))
+            digits = true;
+        else if ((u == '.' || u == ',') && !point)
+            point = true;
+        else if (u != ' ')
+            break;
+    }
+    if (!digits)
+        return false;
+    if (i < n && IsExponentMarker(QChar(UnitAt(text, i)))) {
+        ++i;
+        if (i < n && (UnitAt(text, i) == '+' || UnitAt(text, i) == '-'))
+            ++i;
+        while (i < n && IsAsciiDigit(UnitAt(text, i)))
+            ++i;
+    }
+    while (i < n && IsSignOrBlank(UnitAt(text, i))) // a trailing minus
+        ++i;
+    return i == n;
+}
+
+template <typename View> bool HasDigit(View text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (IsAsciiDigit(UnitAt(text, i)))
+            return true;
+    }
+    return false;
+}
+
 void DropExponent(QString& value)
 {
     const int e = value.indexOf(QLatin1Char('E'));
@@ -128,6 +174,10 @@ QString ToLocaleDecimal(const QString& text)
 double TextToDouble(const QString& text) { return SignedNumber(text, true); }
 float TextToSingle(const QString& text) { return float(TextToDouble(text)); }
 double TextToValue(const QString& text) { return SignedNumber(text, false); }
+
+bool IsNumberText(QStringView text) { return WholeNumber(text); }
+bool IsGarbledNumber(QStringView text) { return !WholeNumber(text) && HasDigit(text); }
+bool IsGarbledNumber(QByteArrayView latin1) { return !WholeNumber(latin1) && HasDigit(latin1); }
 
 qint16 TextToInteger(const QString& text)
 {

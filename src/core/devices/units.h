@@ -3,7 +3,9 @@
 // number conversion. Values travel as text exactly as printed, with only the
 // decimal point adapted to the user's locale.
 
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 // The character the locale prints between the digits of 1.1.
 QString LocaleDecimalSeparator();
@@ -24,6 +26,15 @@ double TextToDouble(const QString& text);
 double TextToValue(const QString& text);
 // TextToValue rounded to a 16-bit integer (clamped to its range).
 qint16 TextToInteger(const QString& text);
+// True when all of `text` is one number as TextToDouble reads it: signs and
+// blanks around it, one decimal point or comma, an exponent; nothing left
+// over. "x6.54" and "6.5.4" are none.
+bool IsNumberText(QStringView text);
+// A value that holds digits but is no number ("x6.54"): damage in a data
+// file, never to be read as a value (TextToDouble would make it 0). Texts
+// without digits ("----", "OR.") are the meters' own marks for no reading.
+bool IsGarbledNumber(QStringView text);
+bool IsGarbledNumber(QByteArrayView latin1);
 
 // value rounded to a whole number of steps; a step of 0 counts as 1.
 float RoundToStep(double value, double step);

@@ -80,15 +80,9 @@ double UnitFactor(const QString& from, const QString& to)
 
 bool GraphValue(const QString& valueText, const QString& unit, const QString& lineUnit, double& value)
 {
+    // A damaged value ("x6.54") would read as 0: a false point, not a gap.
     const QString text = valueText.trimmed();
-    bool digit = false;
-    for (const QChar c : text) {
-        if (c.isDigit()) {
-            digit = true;
-            break;
-        }
-    }
-    if (!digit)
+    if (!IsNumberText(text))
         return false;
     value = TextToDouble(text);
     if (!std::isfinite(value))

@@ -26,6 +26,6 @@ UnitScale ClassifyUnit(const QString& unit);
 double UnitFactor(const QString& from, const QString& to);
 
 // The number a value text stands for, in the line's unit. False when the
-// text holds no number (nothing is plotted for it then). "9999" (a meter's
+// text is no number, "x6.54" included (nothing is plotted for it then). "9999" (a meter's
 // over-limit mark) is never rescaled.
 bool GraphValue(const QString& valueText, const QString& unit, const QString& lineUnit, double& value);

@@ -1,5 +1,6 @@
 #include "core/logging/csvexport.h"
 
+#include "core/devices/units.h"
 #include "core/model/datetime.h"
 #include "core/logging/logtable.h"
 
@@ -10,9 +11,12 @@ namespace {
 constexpr qsizetype kFlushAt = 1 << 20;
 
 // Values keep the decimal comma of the locale they were logged in; a data
-// tool wants the point.
+// tool wants the point. A damaged value ("x6.54") is an empty cell: a data
+// tool would read it as 0 or refuse the column.
 QString PlainNumber(const QString& value)
 {
+    if (IsGarbledNumber(value))
+        return QString();
     static const QRegularExpression commaNumber(QStringLiteral("^[-+]?\\d*,\\d+([eE][-+]?\\d+)?$"));
     if (value.contains(QLatin1Char(',')) && commaNumber.match(value).hasMatch())
         return QString(value).replace(QLatin1Char(','), QLatin1Char('.'));

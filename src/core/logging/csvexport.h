@@ -2,7 +2,8 @@
 // The logged readings as CSV (RFC 4180) for spreadsheets and data tools:
 // a header row, then per reading its number, ISO 8601 time, one value/unit
 // column pair per channel (the J70xx family adds a temperature pair), and
-// the info text. Text is UTF-8, lines end in CR LF.
+// the info text. Text is UTF-8, lines end in CR LF. A value that is no
+// number ("x6.54", from a damaged file) is an empty cell.
 
 #include <QByteArray>
 #include <QString>

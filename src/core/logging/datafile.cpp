@@ -3,6 +3,7 @@
 #include "core/model/appstate.h"
 #include "core/config/configfile.h"
 #include "core/model/datetime.h"
+#include "core/devices/units.h"
 #include "core/logging/logtable.h"
 #include "core/help/languagetable.h"
 
@@ -13,7 +14,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QStorageInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +108,16 @@ void ReadChannel(ItemCursor& cursor, bool extras, LogTable::RawCell& cell)
     cell.extra = {};
     if (extras)
         cursor.Next(cell.extra);
+}
+
+// False when the file's last byte is known to be something else than a line end.
+bool EndsWithLineEnd(const QString& path)
+{
+    QFile f(path);
+    char last = '\n';
+    if (f.open(QIODevice::ReadOnly) && f.size() > 0 && f.seek(f.size() - 1))
+        f.getChar(&last);
+    return last == '\n';
 }
 
 LineKey KeyOf(QByteArrayView line, const StampFormat& stamps)
@@ -263,12 +276,52 @@ DataFileReport DataFile::AppendRecord(const QString& info)
 
 DataFileReport DataFile::RewriteLastRecord(const LogTable& table, int logNumber, const QString& info)
 {
-    return RewriteLastRecord(table.Time(table.RowOfNumber(logNumber)), info);
+    const int row = table.RowOfNumber(logNumber);
+    if (row < 0)
+        return RewriteLastRecord(table.Time(row), info);
+    const std::vector<RecordRef> refs = RefsOfRows(table, {row});
+    return refs.empty() ? RewriteLastRecord(table.Time(row), info) : RewriteRecord(refs.front(), info);
 }
 
-DataFileReport DataFile::RewriteLastRecord(double rowTime, const QString& info)
+std::vector<DataFile::RecordRef> DataFile::RefsOfRows(const LogTable& table, const std::vector<int>& rows)
 {
+    std::vector<RecordRef> refs;
+    refs.reserve(rows.size());
+    QHash<qint64, int> seen;
+    int next = 0; // rows are ascending: one pass over the table counts the seconds
+    std::vector<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    for (int row : sorted) {
+        for (; next < row && next < table.Count(); ++next)
+            if (table.HasTime(next))
+                ++seen[SecondKey(table.Time(next))];
+        if (row < 0 || row >= table.Count() || !table.HasTime(row))
+            continue;
+        refs.push_back({table.Time(row), seen.value(SecondKey(table.Time(row)))});
+    }
+    return refs;
+}
+
+namespace {
+// Names the first n records of a second for a time given n times.
+template <typename T, typename Time>
+std::vector<std::pair<DataFile::RecordRef, T>> ByOrder(const std::vector<std::pair<double, T>>& items, Time keyOf)
+{
+    std::vector<std::pair<DataFile::RecordRef, T>> refs;
+    QHash<qint64, int> count;
+    for (const auto& [time, value] : items)
+        refs.push_back({{time, count[keyOf(time)]++}, value});
+    return refs;
+}
+} // namespace
+
+DataFileReport DataFile::RewriteLastRecord(double rowTime, const QString& info) { return RewriteRecord({rowTime, 0}, info); }
+
+DataFileReport DataFile::RewriteRecord(const RecordRef& ref, const QString& info)
+{
+    const double rowTime = ref.time;
     Pending op;
+    op.occurrence = ref.occurrence;
     op.kind = Pending::Replace;
     op.path = RewriteTarget();
     op.device = s_.DeviceName;
@@ -280,29 +333,45 @@ DataFileReport DataFile::RewriteLastRecord(double rowTime, const QString& info)
 
 DataFileReport DataFile::RewriteInfoTexts(const std::vector<std::pair<double, QString>>& timesAndInfo)
 {
-    if (timesAndInfo.empty())
+    return RewriteInfoTextsOf(ByOrder(timesAndInfo, SecondKey));
+}
+
+DataFileReport DataFile::RewriteInfoTextsOf(const std::vector<std::pair<RecordRef, QString>>& refsAndInfo)
+{
+    if (refsAndInfo.empty())
         return RetryPending();
     Pending op;
     op.kind = Pending::Info;
     op.path = RewriteTarget();
     op.device = s_.DeviceName;
     op.infoItem = 1 + LoggedChannelCount(s_) * (HasExtraItem(s_.DeviceName) ? 5 : 4);
-    for (const auto& [time, info] : timesAndInfo)
-        op.infos.emplace_back(SecondKey(time), ItemBytes(info.trimmed()));
+    for (const auto& [ref, info] : refsAndInfo)
+        op.infos.push_back({{SecondKey(ref.time), ref.occurrence}, ItemBytes(info.trimmed())});
     return Submit(std::move(op));
 }
 
 DataFileReport DataFile::DeleteRecords(const std::vector<double>& times)
 {
-    if (times.empty())
+    std::vector<std::pair<double, int>> items;
+    for (double t : times)
+        items.emplace_back(t, 0);
+    std::vector<RecordRef> refs;
+    for (const auto& item : ByOrder(items, SecondKey))
+        refs.push_back(item.first);
+    return DeleteRecordsOf(refs);
+}
+
+DataFileReport DataFile::DeleteRecordsOf(const std::vector<RecordRef>& records)
+{
+    if (records.empty())
         return RetryPending();
     Pending op;
     op.kind = Pending::Delete;
     op.path = RewriteTarget();
     op.device = s_.DeviceName;
-    op.deleted.reserve(times.size());
-    for (double t : times)
-        op.deleted.push_back(SecondKey(t));
+    op.deleted.reserve(records.size());
+    for (const RecordRef& ref : records)
+        op.deleted.emplace_back(SecondKey(ref.time), ref.occurrence);
     return Submit(std::move(op));
 }
 
@@ -363,6 +432,10 @@ bool DataFile::WriteAppends(size_t count, QString& error)
     }
     const qint64 before = f.size();
     QByteArray bytes;
+    // A file cut off inside a record gets its line end first: the new record
+    // must not run on into the broken one and be read as part of it.
+    if (before > 0 && path != lineEnded_ && !EndsWithLineEnd(path))
+        bytes += kCrLf;
     for (size_t i = 0; i < count; ++i) {
         const Pending& op = pending_[i];
         if ((i == 0 && before == 0) || op.header)
@@ -382,11 +455,13 @@ bool DataFile::WriteAppends(size_t count, QString& error)
         error = f.errorString();
         return false;
     }
+    lineEnded_ = path;
     return true;
 }
 
 bool DataFile::Rewrite(const Pending& op, QString& error)
 {
+    lineEnded_.clear(); // lines are copied as they are, a cut-off last one too
     // A datalog transfer's backup replaces the data file in one step; a
     // failed put-back leaves both files as they were.
     if (op.kind == Pending::Replace && !op.copyPath.isEmpty() && QFileInfo::exists(op.copyPath)) {
@@ -412,12 +487,13 @@ bool DataFile::Rewrite(const Pending& op, QString& error)
         return false;
     }
 
-    QHash<qint64, QList<QByteArray>> infos;
-    for (const auto& [key, info] : op.infos)
-        infos[key].append(info);
-    QHash<qint64, int> deletions;
-    for (qint64 key : op.deleted)
-        ++deletions[key];
+    QHash<QPair<qint64, int>, QByteArray> infos;
+    for (const auto& [ref, info] : op.infos)
+        infos.insert(qMakePair(ref.first, ref.second), info);
+    QSet<QPair<qint64, int>> deletions;
+    for (const auto& ref : op.deleted)
+        deletions.insert(qMakePair(ref.first, ref.second));
+    QHash<qint64, int> seen; // records of each second so far: which one a line is
     bool matched = false, wroteAny = false, endsWithLineEnd = true, ok = true;
     auto write = [&](const QByteArray& bytes) {
         ok = ok && out.write(bytes) == bytes.size();
@@ -430,26 +506,22 @@ bool DataFile::Rewrite(const Pending& op, QString& error)
         endsWithLineEnd = line.endsWith('\n');
         const QByteArrayView content = WithoutLineEnd(line);
         const LineKey k = (op.kind == Pending::Replace && matched) ? LineKey{} : KeyOf(content, stamps_);
-        if (k.record && op.kind == Pending::Replace && k.key == op.key) {
+        const int occurrence = k.record ? seen[k.key]++ : -1;
+        if (k.record && op.kind == Pending::Replace && k.key == op.key && occurrence == op.occurrence) {
             write(op.line + kCrLf);
             matched = true;
             endsWithLineEnd = true;
             continue;
         }
         if (k.record && op.kind == Pending::Info) {
-            auto it = infos.find(k.key);
-            if (it != infos.end() && !it->isEmpty()) {
-                write(WithInfo(content, op.infoItem, it->takeFirst()) + line.mid(content.size()));
+            auto it = infos.constFind(qMakePair(k.key, occurrence));
+            if (it != infos.constEnd()) {
+                write(WithInfo(content, op.infoItem, *it) + line.mid(content.size()));
                 continue;
             }
         }
-        if (k.record && op.kind == Pending::Delete) {
-            auto it = deletions.find(k.key);
-            if (it != deletions.end() && *it > 0) {
-                --*it;
-                continue;
-            }
-        }
+        if (k.record && op.kind == Pending::Delete && deletions.contains(qMakePair(k.key, occurrence)))
+            continue;
         write(line);
     }
     if (hasInput && in.error() != QFileDevice::NoError) {
@@ -580,6 +652,7 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
         return result;
     }
     result.loaded = true;
+    lineEnded_.clear(); // the file may have been changed by others
     s_.LogCount = 0;
     s_.LogFileWork = path;
     s_.FileLoading = true;
@@ -603,7 +676,16 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
     if (progress && !progress(0))
         result.cancelled = true;
 
-    auto takeLine = [&](QByteArrayView line) {
+    // Items of a whole record: the time, each channel's, the info.
+    const qsizetype recordItems = 2 + qsizetype(channels) * (extras ? 5 : 4);
+    int lineNumber = 0;
+    auto damaged = [&](int& count) {
+        ++count;
+        if (result.damage.firstLine == 0)
+            result.damage.firstLine = lineNumber;
+    };
+    auto takeLine = [&](QByteArrayView line, bool unterminated) {
+        ++lineNumber;
         line = WithoutLineEnd(line);
         if (line.trimmed().isEmpty())
             return;
@@ -612,24 +694,39 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
         const bool hasFirst = cursor.Next(first);
         double time = 0;
         const bool hasTime = hasFirst && stamps_.Parse(first, time);
+        const qsizetype quotes = QuoteCount(line);
         if (!hasTime) {
             if (hasFirst && IsModelName(first)) {
                 if (result.headerDevice.isEmpty())
                     result.headerDevice = QString::fromLatin1(first.data(), first.size());
                 return;
             }
-            // One item or none and no time: an unnamed header or stray text.
-            ItemCursor probe = cursor;
-            QByteArrayView second;
-            if (!probe.Next(second))
+            if (IsLoneItemLine(line))
+                return; // the header of a device without a name
+            if (!HasRecordShape(cursor)) {
+                damaged(result.damage.skippedLines);
                 return;
-            ++result.unreadableTimes;
+            }
         }
+        // A record cut off (a quote left open, or the file ends inside it)
+        // would show as a row of empty or partial fields. Older writers wrote
+        // shorter records: a whole line with fewer items is still one.
+        if ((quotes % 2 != 0 || unterminated) && quotes / 2 < recordItems) {
+            damaged(result.damage.skippedLines);
+            return;
+        }
+        if (!hasTime)
+            ++result.unreadableTimes;
+        bool badValue = false;
         for (int c = 0; c < channels; ++c) {
             LogTable::RawCell& cell = cells[size_t(c)];
             ReadChannel(cursor, extras, cell);
             cell.hasValue = cell.hasValue && inUse[size_t(c + 1)];
+            badValue = badValue
+                || (cell.hasValue && (IsGarbledNumber(cell.value) || (extras && IsGarbledTemperature(cell.extra))));
         }
+        if (badValue)
+            damaged(result.damage.badValueLines);
         QByteArrayView info;
         cursor.Next(info);
         table.AppendBulk(time, hasTime, cells.data(), info);
@@ -654,7 +751,7 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
             if (!nl)
                 break;
             const qsizetype end = nl - buffer.constData();
-            takeLine(QByteArrayView(buffer.constData() + start, end - start));
+            takeLine(QByteArrayView(buffer.constData() + start, end - start), false);
             done += end + 1 - start;
             start = end + 1;
             if (++sinceCheck == 4096) {
@@ -678,9 +775,9 @@ LoadResult DataFile::LoadDataFile(LogTable& table, const QString& path, const Lo
             reserved = true;
         }
         if (atEnd) {
-            // A last line without its line end (a cut-off file) counts too.
+            // A last line without its line end counts too, unless it is cut off inside the record.
             if (start < buffer.size())
-                takeLine(QByteArrayView(buffer.constData() + start, buffer.size() - start));
+                takeLine(QByteArrayView(buffer.constData() + start, buffer.size() - start), true);
             done = size;
             break;
         }
@@ -724,8 +821,13 @@ DataFile::OpenResult DataFile::OpenDataFile(LogTable& table, const QString& prev
         r.report.message = lang_[kNonExistingFile];
     } else {
         r.load = LoadDataFile(table, s_.LogFileName, progress);
-        if (!r.load.report.ok)
+        if (!r.load.report.ok) {
             r.report = r.load.report;
+        } else if (const QString damage = DamageText(r.load, s_.LogFileName); !damage.isEmpty()) {
+            r.report.showMessage = true;
+            r.report.title = lang_[kFileToOpen];
+            r.report.message = damage;
+        }
     }
     s_.DataFileReadOnly = IsReadOnlyDataFile(s_.LogFileName);
     if (!previousName.isEmpty() && s_.DatestampFileName

@@ -9,6 +9,7 @@
 // A rewrite goes through "<file>.new" (flushed and synced) and replaces the
 // data file in one rename; the previous version stays as "<file>.old".
 
+#include "core/logging/loaddamage.h"
 #include "core/logging/recordformat.h"
 
 #include <QString>
@@ -25,6 +26,7 @@ struct DataFileReport {
     bool ok = true;
     // The first failure of a series: show `message` in a box titled `title`
     // (exclamation icon). Later failures of the same series only set `status`.
+    // An ok report with a message is a warning: a damaged file that loaded.
     bool showMessage = false;
     QString title;
     QString message;
@@ -39,6 +41,9 @@ struct LoadResult {
     int unreadableTimes = 0; // records kept without a time stamp
     QString headerDevice;    // the device of the first header line
     DataFileReport report;   // why the file could not be read
+    LoadDamage damage;
+    // Not empty, yet nothing in it reads as a record: random bytes or garbage.
+    bool NoReadableRecord() const { return loaded && records == 0 && damage.skippedLines > 0; }
 };
 
 // Percentage 0..100 read so far; return false to stop loading.
@@ -104,11 +109,21 @@ public:
     // appended, so the reading is never lost from the file.
     DataFileReport RewriteLastRecord(const LogTable& table, int logNumber, const QString& info);
     DataFileReport RewriteLastRecord(double rowTime, const QString& info);
-    // Sets the info text of the records with these times (each time matches
-    // one record, in file order); the other items stay byte for byte.
+    // A table row's record in the file: its time to the second, and how many
+    // rows before it carry that same second. Records logged within one second
+    // are told apart by their order, as the table shows them, so an edit
+    // reaches the row the user chose and not the first of that second.
+    struct RecordRef {
+        double time = 0;
+        int occurrence = 0;
+    };
+    static std::vector<RecordRef> RefsOfRows(const LogTable& table, const std::vector<int>& rows);
+    // Sets the info text of these records; the other items stay byte for byte.
+    DataFileReport RewriteInfoTextsOf(const std::vector<std::pair<RecordRef, QString>>& refsAndInfo);
+    // The same by times alone: a time given n times names the first n records of that second.
     DataFileReport RewriteInfoTexts(const std::vector<std::pair<double, QString>>& timesAndInfo);
-    // Removes the records with these times (each time removes one record, in
-    // file order); every other line stays byte for byte.
+    // Removes these records; every other line stays byte for byte.
+    DataFileReport DeleteRecordsOf(const std::vector<RecordRef>& records);
     DataFileReport DeleteRecords(const std::vector<double>& times);
     // Writes what earlier failures held back; ok when nothing is left.
     DataFileReport RetryPending();
@@ -120,9 +135,10 @@ public:
     LoadResult LoadDataFile(LogTable& table, const QString& path, const LoadProgress& progress = {});
 
     // The Open command after LogFileName was set: loads it (message "Non-
-    // existing file!" when there is none), sets DataFileReadOnly, and runs the
-    // date-stamp range check against `previousName`; when that switches
-    // date-stamping off, `datestampMessage` holds the information text.
+    // existing file!" when there is none; a warning report for a damaged
+    // file), sets DataFileReadOnly, and runs the date-stamp range check
+    // against `previousName`; when that switches date-stamping off,
+    // `datestampMessage` holds the information text.
     struct OpenResult {
         LoadResult load;
         DataFileReport report;
@@ -155,12 +171,14 @@ private:
         bool header = false;
         QByteArray line;
         qint64 key = 0;
+        int occurrence = 0; // Replace: which record of that second
         QString copyPath; // Replace: the datalog backup to put back first
-        std::vector<std::pair<qint64, QByteArray>> infos;
+        std::vector<std::pair<std::pair<qint64, int>, QByteArray>> infos; // Info: (key, occurrence), text
         int infoItem = 0; // Info: index of the info item in a record
-        std::vector<qint64> deleted; // Delete: the records' time keys
+        std::vector<std::pair<qint64, int>> deleted; // Delete: the records' (key, occurrence)
     };
     DataFileReport Submit(Pending op);
+    DataFileReport RewriteRecord(const RecordRef& ref, const QString& info);
     DataFileReport Flush();
     bool WriteAppends(size_t count, QString& error);
     bool Rewrite(const Pending& op, QString& error);
@@ -171,4 +189,5 @@ private:
     StampFormat stamps_;
     std::deque<Pending> pending_;
     bool failing_ = false;
+    QString lineEnded_; // the file the last append ended with a line end
 };

@@ -3,6 +3,7 @@
 #include "core/model/appstate.h"
 #include "core/model/datetime.h"
 #include "core/devices/catalogue.h"
+#include "core/devices/units.h"
 
 #include <QDate>
 #include <QHash>
@@ -220,6 +221,53 @@ bool IsModelName(QByteArrayView item)
     return names.contains(LowerBytes(item));
 }
 
+bool IsFlagItem(QByteArrayView item)
+{
+    static const char* const words[] = {"true", "false", "waar", "onwaar", "vals", "vrai", "faux", "wahr",
+                                        "falsch", "unwahr", "vero", "falso", "verdadero", "0", "1", "-1"};
+    item = item.trimmed();
+    for (const char* w : words) {
+        if (item.compare(QByteArrayView(w), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool IsLoneItemLine(QByteArrayView line)
+{
+    line = line.trimmed();
+    return line.size() >= 2 && line.front() == '\'' && line.back() == '\'' && QuoteCount(line) == 2;
+}
+
+qsizetype QuoteCount(QByteArrayView line)
+{
+    qsizetype n = 0;
+    const char* p = line.data();
+    const char* end = p + line.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '\'', size_t(end - p))))) {
+        ++n;
+        ++p;
+    }
+    return n;
+}
+
+bool IsGarbledTemperature(QByteArrayView item)
+{
+    // The number as the table shows it: "°C", "°F" and "K" taken out.
+    char number[64];
+    if (item.size() > qsizetype(sizeof number))
+        return IsGarbledNumber(item);
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < item.size(); ++i) {
+        const char c = item[i];
+        if (c == '\xB0' && i + 1 < item.size() && (item[i + 1] == 'C' || item[i + 1] == 'F'))
+            ++i;
+        else if (c != 'K')
+            number[n++] = c;
+    }
+    return IsGarbledNumber(QByteArrayView(number, n));
+}
+
 // ---------------------------------------------------------------- items
 
 bool ItemCursor::Next(QByteArrayView& item)
@@ -247,6 +295,13 @@ int ItemCursor::Skip(int count)
     while (n < count && Next(dummy))
         ++n;
     return n;
+}
+
+bool HasRecordShape(ItemCursor cursor)
+{
+    QByteArrayView value, unit, over, has;
+    return cursor.Next(value) && cursor.Next(unit) && cursor.Next(over) && cursor.Next(has) && IsFlagItem(over)
+        && IsFlagItem(has);
 }
 
 QString NextItem(QString& line)

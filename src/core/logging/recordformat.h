@@ -24,6 +24,16 @@ bool HasExtraItem(const QString& deviceName);
 bool OverRangeHidesTemperature(const QString& deviceName);
 // A header line's item: a model name of the catalogue, in any case.
 bool IsModelName(QByteArrayView item);
+// An over-range or has-value item as this and earlier writers wrote it, in
+// any of their languages ("True", "Onwaar", "0").
+bool IsFlagItem(QByteArrayView item);
+// One item between quotes and nothing else: a header line, named or not.
+bool IsLoneItemLine(QByteArrayView line);
+// The quotes of a line: two per whole item, an odd one left open.
+qsizetype QuoteCount(QByteArrayView line);
+// A value that holds digits but is no number: see IsGarbledNumber. A
+// temperature item is judged without its unit ("x25.0°C" is garbled).
+bool IsGarbledTemperature(QByteArrayView item);
 
 // Items of one line, read left to right: the text between the next pair of
 // quotes; what lies between a closing and the next opening quote is ignored.
@@ -42,6 +52,10 @@ private:
     const char* p_;
     const char* end_;
 };
+
+// The items after a record's time stamp begin as a record's do: a value, a
+// unit and two flags. Random bytes or stray text with quotes in it do not.
+bool HasRecordShape(ItemCursor cursor);
 
 // QString forms: NextItem consumes the item from `line`; both give "" past the end.
 QString NextItem(QString& line);

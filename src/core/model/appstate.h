@@ -194,8 +194,9 @@ struct AppState : AppSettings {
     QString IdentificationNumber;
     qint16 TableColumnCount = 0;
     bool ConfigChanged = false;
-    // The configuration file exists but could not be read: what the program
-    // runs on is not what the file holds, so only an explicit save writes it.
+    // The configuration file exists but could not be read, or is damaged: what
+    // the program runs on is not what the file holds, so only an explicit
+    // save writes it.
     bool ConfigUnreadable = false;
     bool Connected = false;
     bool LogActive = false;

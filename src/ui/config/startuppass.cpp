@@ -41,8 +41,8 @@ void RunStartupPass(MainWindow& w, const StartupPassParts& p)
     const ConfigReadStatus status = ReadConfig(s, lang, p.layout, s.ConfigFileName, &report);
     if (status == ConfigReadStatus::NoFile)
         s.Points = kDefaultPointsNewConfig; // a new configuration
-    else if (status == ConfigReadStatus::OpenFailed || status == ConfigReadStatus::ReadFailed)
-        w.ShowWarning(QStringLiteral("VAM"), lang[51] + s.ConfigFileName + QStringLiteral("' !"));
+    else if (const QString damage = ConfigDamageText(s.ConfigFileName, report); !damage.isEmpty())
+        w.ShowWarning(QStringLiteral("VAM"), damage + QLatin1Char('\n') + ConfigKeptNotice());
     if (s.LogCount == 0 && p.rows.Count() > 0)
         p.table.InitieerTabel(); // the rows of the old set-up are gone with their count
 

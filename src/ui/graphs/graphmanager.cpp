@@ -35,10 +35,10 @@ GraphManager::GraphManager(AppState& state, const LanguageTable& language, QMdiA
     menu_->addAction(actNewRecorder_);
     menu_->addAction(actRemove_);
     menu_->addAction(actSettings_);
-    connect(actNew_, &QAction::triggered, this, [this] { NewGraph(false); });
-    connect(actNewRecorder_, &QAction::triggered, this, [this] { NewGraph(true); });
-    connect(actRemove_, &QAction::triggered, this, [this] { RemoveGraph(ActiveGraph()); });
-    connect(actSettings_, &QAction::triggered, this, [this] { OpenSettings(ActiveGraph()); });
+    connect(actNew_, &QAction::triggered, this, [this] { RunGated(gate, [this] { NewGraph(false); }); });
+    connect(actNewRecorder_, &QAction::triggered, this, [this] { RunGated(gate, [this] { NewGraph(true); }); });
+    connect(actRemove_, &QAction::triggered, this, [this] { RunGated(gate, [this] { RemoveGraph(ActiveGraph()); }); });
+    connect(actSettings_, &QAction::triggered, this, [this] { RunGated(gate, [this] { OpenSettings(ActiveGraph()); }); });
     connect(actView_, &QAction::triggered, this, [this] { ShowGraphs(); });
     connect(&area_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         if (const int slot = SlotOf(sub))
@@ -142,7 +142,8 @@ GraphWindow* GraphManager::CreateWindow(int slot, bool xyRecorder)
         Q_EMIT ArrangeRequested();
         UpdateActions();
     });
-    connect(graph, &GraphWindow::SettingsRequested, this, [this](int index) { OpenSettings(Graph(index)); });
+    connect(graph, &GraphWindow::SettingsRequested, this,
+            [this](int index) { RunGated(gate, [this, index] { OpenSettings(Graph(index)); }); });
     connect(graph, &GraphWindow::TableRowSelected, this, [this](int row) {
         if (tableWindow_)
             tableWindow_->SelectRows({row});
@@ -210,14 +211,13 @@ bool GraphManager::OpenSettings(GraphWindow* graph)
         return false;
     s_.ActiveGraph = qint16(graph->GrafiekIndex());
     const bool wasRecorder = graph->IsRecorder();
-    s_.SettingsOpen = true;
+    // Readings go on while the dialog is open: it changes the graph only at OK.
     int result = QDialog::Rejected;
     {
         GraphSettingsDialog dialog(s_, lang_, graph->Settings(), store_, area_.window());
         dialog.helpHandler = helpHandler;
         result = dialogRunner ? dialogRunner(dialog) : dialog.exec();
     }
-    s_.SettingsOpen = false;
     if (result != QDialog::Accepted)
         return false;
     s_.ConfigChanged = true;

@@ -12,6 +12,7 @@
 // Messages, the remove question and the settings dialog can be replaced
 // (tests, scripted runs).
 
+#include "ui/commandgate.h"
 #include <QMdiSubWindow>
 #include <QObject>
 #include <QPointer>
@@ -100,6 +101,9 @@ public:
     void Collect(ConfigLayout& layout) const;
     // Replaces the graphs by those of the layout.
     void Apply(const ConfigLayout& layout);
+
+    // Where the commands that open a dialog wait for the reading under way.
+    CommandGate gate;
 
     // ---- Replaceable
     // The message of the 17th graph (title, text); a warning box when unset.

@@ -148,18 +148,40 @@ bool DataFileCommands::Open()
     return OpenFile(path);
 }
 
+void DataFileCommands::Progress(int percent)
+{
+    if (hooks_.progress)
+        hooks_.progress(percent);
+}
+
 bool DataFileCommands::OpenFile(const QString& path)
 {
     if (s_.LogActive && hooks_.stopLogging)
         hooks_.stopLogging();
-    const QString previous = s_.LogFileName;
+    const QString previous = s_.LogFileName, previousWork = s_.LogFileWork;
+    const bool previousDatestamp = s_.DatestampFileName;
     s_.LogFileName = path;
-    if (hooks_.progress)
-        hooks_.progress(-1);
+    Progress(-1);
     const DataFile::OpenResult result = file_.OpenDataFile(rows_, previous, hooks_.progress);
-    if (hooks_.progress)
-        hooks_.progress(101);
-    hooks_.report(result.report);
+    Progress(101);
+    if (result.load.NoReadableRecord()) {
+        // Nothing in it reads as a record: logging appends to it only when the user says so.
+        if (hooks_.ask(lang_[kFileToOpen], AdoptUnreadableQuestion(result.load, path), false) != QMessageBox::Yes) {
+            // Logging keeps writing where it did, and the table shows that file again.
+            s_.LogFileName = previous;
+            s_.DatestampFileName = previousDatestamp;
+            Progress(-1);
+            file_.LoadDataFile(rows_, previousWork, hooks_.progress);
+            Progress(101);
+            s_.LogFileWork = previousWork;
+            s_.DataFileReadOnly = IsReadOnlyDataFile(previous);
+            table_.StelTabelIn();
+            hooks_.refresh();
+            return false;
+        }
+    } else {
+        hooks_.report(result.report); // failures, and the warning about a damaged file
+    }
     if (!QFileInfo::exists(path))
         s_.LogFileName = previous; // a vanished file does not become the file to log into
     if (!result.datestampMessage.isEmpty() && hooks_.inform)

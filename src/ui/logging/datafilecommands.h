@@ -61,7 +61,9 @@ public:
     bool New();
     // The same for Receive, without the configuration.
     bool NewForReceive();
-    // File > Open: the table is loaded from the chosen file.
+    // File > Open: the table is loaded from the chosen file. A damaged file
+    // is warned about; one without a readable record becomes the file logging
+    // writes to only when the user says Yes.
     bool Open();
     bool OpenFile(const QString& path);
     // File > Save as: the data file under another name.
@@ -89,6 +91,8 @@ private:
     void ConfigurationWritten();
     void AddRecent(const QString& path);
     QString Filter(bool withAll) const;
+    // The loading progress: -1 opens it, 101 ends it.
+    void Progress(int percent);
 
     AppState& s_;
     const LanguageTable& lang_;

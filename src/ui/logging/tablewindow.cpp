@@ -7,6 +7,7 @@
 #include "core/help/languagetable.h"
 #include "platform/ui/qtcolors.h"
 
+#include <QFileInfo>
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -99,12 +100,12 @@ TableWindow::TableWindow(AppState& state, const LanguageTable& language, LogTabl
         view_->addAction(a);
     };
     actCopy_ = action([this] { CopyElementen(); }, QKeySequence::Copy);
-    actDelete_ = action([this] { WisTabelRij(); }, QKeySequence::Delete);
+    actDelete_ = action([this] { RunGated(gate, [this] { WisTabelRij(); }); }, QKeySequence::Delete);
     separator();
     actSelectAll_ = action([this] { SelecteerAlles(); }, QKeySequence::SelectAll);
     separator();
     actExclude_ = action([this] { Exclude(); });
-    actEditInfo_ = action([this] { EditInfo(); });
+    actEditInfo_ = action([this] { RunGated(gate, [this] { EditInfo(); }); });
     actRenumber_ = action([this] { Renumber(); });
     separator();
     actRelative_ = action([this](bool on) { SetRelativeTime(on); });
@@ -117,7 +118,7 @@ TableWindow::TableWindow(AppState& state, const LanguageTable& language, LogTabl
     connect(&table_, &QAbstractItemModel::modelReset, this, refresh);
     connect(view_, &QTableView::doubleClicked, this, [this](const QModelIndex& i) {
         if (i.row() < table_.Count())
-            EditInfo();
+            RunGated(gate, [this] { EditInfo(); });
     });
     LaadStrings();
     SetColor();
@@ -343,11 +344,16 @@ void TableWindow::WriteInfos(const std::vector<int>& rows)
 {
     if (!file_ || rows.empty())
         return;
-    std::vector<std::pair<double, QString>> changes;
-    changes.reserve(rows.size());
-    for (int r : rows)
-        changes.emplace_back(table_.Time(r), table_.Info(r));
-    Report(file_->RewriteInfoTexts(changes));
+    // Each row's record by its place among the records of its second.
+    const std::vector<DataFile::RecordRef> refs = DataFile::RefsOfRows(table_, rows);
+    std::vector<std::pair<DataFile::RecordRef, QString>> changes;
+    changes.reserve(refs.size());
+    for (size_t i = 0, r = 0; i < refs.size() && r < rows.size(); ++r) {
+        if (!table_.HasTime(rows[r]))
+            continue;
+        changes.emplace_back(refs[i++], table_.Info(rows[r]));
+    }
+    Report(file_->RewriteInfoTextsOf(changes));
 }
 
 bool TableWindow::Exclude()
@@ -414,17 +420,18 @@ bool TableWindow::WisTabelRij()
     if (rows.empty() || EditRefused())
         return false;
     const bool all = int(rows.size()) == table_.Count();
-    if (Ask(lang_[all ? kDeleteAll : kDelete], WithoutTrailingBreaks(lang_[kDeleteQuestion])) != QMessageBox::Yes)
+    const std::vector<DataFile::RecordRef> refs = DataFile::RefsOfRows(table_, rows);
+    // The question says what the answer does: these records leave the data file.
+    QString question = WithoutTrailingBreaks(lang_[kDeleteQuestion]);
+    if (file_ && !refs.empty() && !file_->RewriteTarget().isEmpty())
+        question += QStringLiteral("\n\n%1 record(s) will be removed from the data file %2.")
+                        .arg(refs.size())
+                        .arg(QFileInfo(file_->RewriteTarget()).fileName());
+    if (Ask(lang_[all ? kDeleteAll : kDelete], question) != QMessageBox::Yes)
         return false;
-    std::vector<double> times;
-    times.reserve(rows.size());
-    for (int r : rows) {
-        if (table_.HasTime(r))
-            times.push_back(table_.Time(r));
-    }
     table_.RemoveRows(rows);
-    if (file_ && !times.empty())
-        Report(file_->DeleteRecords(times));
+    if (file_ && !refs.empty())
+        Report(file_->DeleteRecordsOf(refs));
     return true;
 }
 

@@ -10,6 +10,8 @@
 // when the selection or the rows changed; the data-file rules can change
 // without it, so a menu asks again when it opens).
 
+#include "ui/commandgate.h"
+
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -107,6 +109,8 @@ public:
     // Replaces the yes/no question (tests, scripted runs): returns
     // QMessageBox::Yes or No. The same shape as the main window's.
     std::function<int(const QString& title, const QString& text, bool withCancel)> questionHandler;
+    // Where the commands that ask or open a dialog wait for the reading under way.
+    CommandGate gate;
 
     static constexpr int kTwipsPerPixel = 15;
 

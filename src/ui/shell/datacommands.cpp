@@ -85,6 +85,11 @@ void DataCommands::Refresh()
     log_->setIcon(ToolbarIcon(s_.LogActive ? QStringLiteral("ImageLogging") : QStringLiteral("ImageLog")));
     log_->setText(s_.LogActive ? lang_[kStopLogging] : lang_[kLogMeasurements]);
     log_->setToolTip(lang_[kTipLog]);
+    if (fileActions) {
+        const bool printing = s_.ReceiveMode || s_.TransferMode;
+        for (QAction* a : fileActions())
+            a->setEnabled(!printing);
+    }
 }
 
 void DataCommands::LaadStrings()

@@ -3,6 +3,7 @@
 // as menu entries and toolbar buttons whose enabled, checked, icon and text
 // states follow the connection's mode.
 
+#include <QList>
 #include <QObject>
 #include <functional>
 
@@ -31,6 +32,11 @@ public:
     QAction* Log() const { return log_; }
     QAction* Receive() const { return receive_; }
     QAction* Transfer() const { return transfer_; }
+
+    // The commands that would change the data file or the set-up under a
+    // running logger print or capture (File > New, Open, the recent files...):
+    // disabled while Receive or Transfer runs.
+    std::function<QList<QAction*>()> fileActions;
 
 private:
     AppState& s_;

@@ -54,8 +54,8 @@ EditCommands::EditCommands(AppState& state, const LanguageTable& language, QMdiA
     font_ = make(QStringLiteral("Font"));
 
     connect(copy_, &QAction::triggered, this, &EditCommands::Copy);
-    connect(delete_, &QAction::triggered, this, &EditCommands::Delete);
-    connect(clear_, &QAction::triggered, this, &EditCommands::Clear);
+    connect(delete_, &QAction::triggered, this, [this] { RunGated(gate, [this] { Delete(); }); });
+    connect(clear_, &QAction::triggered, this, [this] { RunGated(gate, [this] { Clear(); }); });
     connect(selectAll_, &QAction::triggered, this, [this] {
         if (ActiveTarget() == Target::Terminal)
             terminal_.TextBox()->selectAll();
@@ -76,11 +76,11 @@ EditCommands::EditCommands(AppState& state, const LanguageTable& language, QMdiA
     connect(invert_, &QAction::triggered, this, [this] { table_.InverteerSelectie(); Refresh(); });
     connect(renumber_, &QAction::triggered, this, [this] { table_.Renumber(); Refresh(); });
     connect(exclude_, &QAction::triggered, this, [this] { table_.Exclude(); });
-    connect(editInfo_, &QAction::triggered, this, [this] { table_.EditInfo(); });
+    connect(editInfo_, &QAction::triggered, this, [this] { RunGated(gate, [this] { table_.EditInfo(); }); });
     connect(relative_, &QAction::triggered, this, [this](bool on) { table_.SetRelativeTime(on); });
     connect(&table_, &TableWindow::RelativeTimeChanged, relative_, &QAction::setChecked);
     connect(reference_, &QAction::triggered, this, [this] { table_.SetReferencePoint(); });
-    connect(font_, &QAction::triggered, this, &EditCommands::ChooseFont);
+    connect(font_, &QAction::triggered, this, [this] { RunGated(gate, [this] { ChooseFont(); }); });
 
     connect(&area_, &QMdiArea::subWindowActivated, this, [this] { Refresh(); });
     connect(&table_, &TableWindow::EditCommandsChanged, this, &EditCommands::Refresh);
@@ -236,13 +236,19 @@ void EditCommands::Delete()
 void EditCommands::Clear()
 {
     if (ActiveTarget() == Target::Table) {
-        // A fresh table on screen; the data file keeps every record.
+        // A fresh table on screen; the data file keeps every record. The rows
+        // are shown selected while the question is asked; "No" gives back the
+        // user's own selection, or a following Delete would empty the file.
+        const std::vector<int> before = table_.Geselecteerd();
         table_.SelecteerAlles();
-        if (ask && ask(NoAmpersand(lang_[kDeleteAll]), lang_[kDeleteAllQuestion], false) != QMessageBox::Yes)
+        const bool yes = ask ? ask(NoAmpersand(lang_[kDeleteAll]), lang_[kDeleteAllQuestion], false) == QMessageBox::Yes
+                             : QMessageBox::question(dialogParent_, NoAmpersand(lang_[kDeleteAll]),
+                                                     lang_[kDeleteAllQuestion]) == QMessageBox::Yes;
+        if (!yes) {
+            table_.SelectRows(before);
+            Refresh();
             return;
-        if (!ask && QMessageBox::question(dialogParent_, NoAmpersand(lang_[kDeleteAll]), lang_[kDeleteAllQuestion])
-                        != QMessageBox::Yes)
-            return;
+        }
         table_.ClearTable();
         Q_EMIT LastAction(NoAmpersand(lang_[kEdit]) + QStringLiteral(" > ") + NoAmpersand(lang_[kDeleteAll]));
     } else if (ActiveTarget() == Target::Terminal) {

@@ -5,6 +5,8 @@
 // their actions. Each entry is enabled by the rules of the window it would
 // act on; the main window only wires the actions into its menus.
 
+#include "ui/commandgate.h"
+
 #include <QObject>
 #include <functional>
 
@@ -58,6 +60,8 @@ public:
     // Replace the font dialog and the yes/no question (tests, scripted runs).
     std::function<bool(QFont& font)> fontChooser;
     std::function<int(const QString& title, const QString& text, bool withCancel)> ask;
+    // Where the commands that ask or open a dialog wait for the reading under way.
+    CommandGate gate;
 
 Q_SIGNALS:
     // For the last-action panel ("Edit > Copy").

@@ -112,6 +112,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     };
     connect(editCmds_, &EditCommands::LastAction, this, [this](const QString& t) { conn_->ShowLastAction(t); });
     tableWin_->questionHandler = editCmds_->ask;
+    editCmds_->gate = tableWin_->gate = [this](std::function<void()> command) { Gate(std::move(command)); };
     terminalWin_->questionHandler = editCmds_->ask;
     terminalWin_->fileChooser = [this](const QString& title, const QString& folder, const QString& filter, bool save) {
         return ChooseFile(title, folder, filter, save);
@@ -133,6 +134,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     connect(graphs_, &GraphManager::ArrangeRequested, this, [this] { RetileWindows(); });
     graphs_->printRecorder = [this](GraphWindow& graph) { PrintRecorder(MainWindowPrintHooks(*this), graph); };
     graphs_->helpHandler = [this](const QString& topic) { ShowHelpTopic(topic); };
+    graphs_->gate = editCmds_->gate;
     recorder_->SetGraphs(graphs_);
     // Any change of the table's rows (a load, Clear, Delete, Renumber) redraws
     // the graphs once, after the change is complete.
@@ -145,13 +147,17 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     connect(tableWin_, &TableWindow::LogCountChanged, graphReload_, qOverload<>(&QTimer::start));
     ValueWindowSet::Hooks vh;
     vh.alarmDialog = [this](ValueWindow& value) {
-        RunAlarmDialog(s_, lang_, value, tableWin_, this, [this](const QString& t) { ShowHelpTopic(t); });
+        Gate([this, v = QPointer<ValueWindow>(&value)] {
+            if (v)
+                RunAlarmDialog(s_, lang_, *v, tableWin_, this, [this](const QString& t) { ShowHelpTopic(t); });
+        });
     };
     vh.frameStyle = [this](QMdiSubWindow* sub) { ApplyFrameStyle(sub); };
     vh.retile = [this] { RetileWindows(); };
     dataCmds_ = new DataCommands(s_, lang_, *conn_, *graphs_, [this] { RefreshIndications(); }, this);
     values_ = new ValueWindowSet(s_, lang_, *mdi_, *layoutKeeper_, std::move(vh), this);
     BuildMenus();
+    dataCmds_->fileActions = [this] { return recentActions_ + QList<QAction*>{actNew_, actOpen_, actSaveAs_, actReadSettings_}; };
     BuildToolBar();
     BuildStatusBar();
     resize(1100, 720);
@@ -185,15 +191,16 @@ void MainWindow::BuildMenus()
     actPrinterSettings_ = fileMenu_->addAction(QString());
     fileMenu_->addSeparator();
     actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
-    connect(actNew_, &QAction::triggered, this, [this] { fileCmds_->New(); });
-    connect(actOpen_, &QAction::triggered, this, [this] { fileCmds_->Open(); });
-    connect(actSaveAs_, &QAction::triggered, this, [this] { fileCmds_->SaveAs(); });
-    connect(actSaveSettings_, &QAction::triggered, this, [this] { configCmds_->Save(); });
-    connect(actSaveSettingsAs_, &QAction::triggered, this, [this] { configCmds_->SaveAs(); });
-    connect(actReadSettings_, &QAction::triggered, this, [this] { configCmds_->Read(); });
+    connect(actNew_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->New(); }); });
+    connect(actOpen_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->Open(); }); });
+    connect(actSaveAs_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->SaveAs(); }); });
+    connect(actSaveSettings_, &QAction::triggered, this, [this] { Gate([this] { configCmds_->Save(); }); });
+    connect(actSaveSettingsAs_, &QAction::triggered, this, [this] { Gate([this] { configCmds_->SaveAs(); }); });
+    connect(actReadSettings_, &QAction::triggered, this, [this] { Gate([this] { configCmds_->Read(); }); });
     recentSeparator_ = fileMenu_->insertSeparator(actExit_);
-    connect(actPrint_, &QAction::triggered, this, [this] { PrintCommand(MainWindowPrintHooks(*this)); });
-    connect(actPrinterSettings_, &QAction::triggered, this, [this] { PrinterSettingsCommand(MainWindowPrintHooks(*this)); });
+    connect(actPrint_, &QAction::triggered, this, [this] { Gate([this] { PrintCommand(MainWindowPrintHooks(*this)); }); });
+    connect(actPrinterSettings_, &QAction::triggered, this,
+            [this] { Gate([this] { PrinterSettingsCommand(MainWindowPrintHooks(*this)); }); });
 
     editMenu_ = menuBar()->addMenu(QString());
     editCmds_->FillMenu(editMenu_);
@@ -244,8 +251,8 @@ void MainWindow::BuildMenus()
     actContents_ = helpMenu_->addAction(ToolbarIcon(QStringLiteral("Help")), QString(), this,
                                         [this] { ShowHelpTopic(QStringLiteral("main_window.htm")); });
     helpMenu_->addSeparator();
-    actAbout_ = helpMenu_->addAction(QString(), this, [this] { ShowAbout(false); });
-    actSystemInfo_ = helpMenu_->addAction(QString(), this, [this] { ShowAbout(true); });
+    actAbout_ = helpMenu_->addAction(QString(), this, [this] { Gate([this] { ShowAbout(false); }); });
+    actSystemInfo_ = helpMenu_->addAction(QString(), this, [this] { Gate([this] { ShowAbout(true); }); });
 }
 
 void MainWindow::BuildToolBar()
@@ -376,11 +383,11 @@ void MainWindow::SetDevice(const QString& name)
 void MainWindow::ZetTitel()
 {
     QString file = s_.LogFileName;
-    if (!s_.FolderData.isEmpty() && file.startsWith(s_.FolderData, Qt::CaseInsensitive))
+    // Shown as it is: names that differ by case are other files here.
+    if (!s_.FolderData.isEmpty() && file.startsWith(s_.FolderData))
         file = file.mid(s_.FolderData.size());
     while (file.startsWith(QLatin1Char('/')) || file.startsWith(QLatin1Char('\\')))
         file.remove(0, 1);
-    file = file.toLower();
     QString title = s_.DeviceName + QStringLiteral(", ") + file;
     if (!s_.IdentificationNumber.isEmpty())
         title = QStringLiteral("#") + s_.IdentificationNumber + QStringLiteral(": ") + title;
@@ -407,7 +414,7 @@ RecordViews& MainWindow::Recorder() { return *recorder_; }
 
 bool MainWindow::ShowReport(const DataFileReport& r)
 {
-    if (!r.ok && r.showMessage)
+    if (r.showMessage) // a failure, or a warning about a damaged file that loaded
         ShowWarning(r.title, r.message);
     if ((!r.ok || r.recovered) && !r.status.isEmpty())
         SetPanelText(PanelMessages, r.status);
@@ -428,7 +435,7 @@ void MainWindow::BuildDataFileCommands()
     h.report = [this](const DataFileReport& r) { return ShowReport(r); };
     h.writeConfiguration = [this] {
         CollectLayout();
-        return WriteSettings(s_, lang_, *layout_);
+        return WriteSettingsUnasked(s_, lang_, *layout_);
     };
     h.stopLogging = [this] { conn_->mnuDatalogging_Click(); };
     h.refresh = [this] {
@@ -589,13 +596,11 @@ bool MainWindow::FinishExit(bool mayAsk)
     if (store_) {
         // The set-up is written without asking, as the user left it.
         CollectLayout();
-        const CommandOutcome out = WriteSettingsAtExit(s_, lang_, *layout_);
-        if (!out.Ok) {
-            if (mayAsk)
-                ShowWarning(QStringLiteral("VAM"), out.Message);
-            else
-                std::fprintf(stderr, "vam: %s\n", qPrintable(out.Message));
-        }
+        const CommandOutcome out = WriteSettingsUnasked(s_, lang_, *layout_);
+        if (!out.Ok && mayAsk)
+            ShowWarning(QStringLiteral("VAM"), out.Message);
+        else if (!out.Ok || !out.Status.isEmpty()) // a damaged configuration left alone is told, not asked
+            std::fprintf(stderr, "vam: %s\n", qPrintable(out.Ok ? out.Status : out.Message));
         store_->Sync();
     }
     return true;
@@ -666,7 +671,7 @@ void MainWindow::LoadRecentFilesMenu()
     for (const RecentFileItem& item : LoadRecentFiles(*store_, s_)) {
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(++n).arg(item.Caption), this);
         const QString path = item.Path;
-        connect(a, &QAction::triggered, this, [this, path] { fileCmds_->OpenRecent(path); });
+        connect(a, &QAction::triggered, this, [this, path] { Gate([this, path] { fileCmds_->OpenRecent(path); }); });
         fileMenu_->insertAction(recentSeparator_, a);
         recentActions_ << a;
     }

@@ -206,6 +206,8 @@ private:
     // Arranges the child windows now; true when one moved.
     bool Arrange();
     int Ask(const QString& title, const QString& text, bool withCancel);
+    // Runs a command that opens a window once the meter reading under way has returned.
+    void Gate(std::function<void()> command);
     // The file for a table whose records could not be written at exit ("" = cancelled).
     QString AskRecoveryFileName();
     // A save-file dialog under the "file to save as" title; `suffix` is added to a bare name.

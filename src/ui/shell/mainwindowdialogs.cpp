@@ -2,6 +2,7 @@
 // and progress window it shows. Each can be replaced by its handler (tests,
 // scripted runs), so no path through the window waits on a person there.
 #include "ui/shell/mainwindow.h"
+#include "comm/connection.h"
 
 #include "core/help/languagetable.h"
 #include "core/help/aboutinfo.h"
@@ -75,12 +76,21 @@ void MainWindow::ShowHelpTopic(const QString& topic)
         QDesktopServices::openUrl(url);
 }
 
+void MainWindow::Gate(std::function<void()> command) { conn_->RunWhenReadingDone(std::move(command)); }
+
 void MainWindow::ShowWarning(const QString& title, const QString& text)
 {
-    if (warningHandler)
+    if (warningHandler) {
         warningHandler(title, text);
-    else
+    } else if (conn_ && conn_->InCycle()) {
+        // Said from inside a reading (a write error, say): shown without
+        // waiting for OK, so measuring and logging go on behind it.
+        auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    } else {
         QMessageBox::warning(this, title, text);
+    }
 }
 
 UserPrompts::Answer MainWindow::AskRetryCancel(const QString& title, const QString& text)

@@ -42,12 +42,13 @@ struct TableWindowTest : testing::Test {
         window.show();
     }
     // One logged reading, as PropagateReading records it.
-    void Log(int n, const QString& info = {})
+    // Reading n, logged at second n of the run (or at `second`).
+    void Log(int n, const QString& info = {}, int second = -1)
     {
         state.LogCount = n;
         for (int c = 1; c <= 2; ++c) {
             ChannelReading& r = state.Readings[c];
-            r.ReadingTime = t0 + n * kOneSecond;
+            r.ReadingTime = t0 + (second < 0 ? n : second) * kOneSecond;
             r.ValueText = QString::number(c * 10 + n);
             r.UnitText = QStringLiteral("mV");
             r.HasValue = true;
@@ -166,6 +167,36 @@ TEST_F(TableWindowTest, SelectionAndCopyText)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
 }
 
+// Records logged within one second: Edit info and Delete reach the row the
+// user chose, not the first record of that second in the file.
+TEST_F(TableWindowTest, RecordsOfOneSecondAreToldApartByTheirOrder)
+{
+    for (int n = 1; n <= 4; ++n)
+        Log(n, QStringLiteral("r%1").arg(n), n < 4 ? 1 : 2); // readings 1..3 share a second
+    auto recordInfos = [&] {
+        QStringList infos;
+        for (const QByteArray& line : FileText().split('\n'))
+            if (line.startsWith('\'') && line.contains("mV"))
+                infos << QString::fromLatin1(line.split(',').last().trimmed().chopped(1).mid(1));
+        return infos;
+    };
+    ASSERT_EQ(recordInfos(), (QStringList{"r1", "r2", "r3", "r4"}));
+    window.SelectRows({2});
+    OnNextModal([&](QWidget* w) {
+        w->findChild<QLineEdit*>(QStringLiteral("txtInfo"))->setText(QStringLiteral("third"));
+        static_cast<QDialog*>(w)->accept();
+    });
+    ASSERT_TRUE(window.EditInfo());
+    EXPECT_EQ(recordInfos(), (QStringList{"r1", "r2", "third", "r4"}));
+    AnswerQuestions(QMessageBox::Yes);
+    window.SelectRows({1});
+    ASSERT_TRUE(window.WisTabelRij());
+    EXPECT_EQ(recordInfos(), (QStringList{"r1", "third", "r4"}));
+    window.SelectRows({0, 1});
+    ASSERT_TRUE(window.Exclude());
+    EXPECT_EQ(recordInfos(), (QStringList{"!xr1", "!xthird", "r4"}));
+}
+
 TEST_F(TableWindowTest, ExcludeAndEditInfoReachTheDataFile)
 {
     for (int n = 1; n <= 3; ++n)
@@ -266,7 +297,9 @@ TEST_F(TableWindowTest, DeleteAsksThenRemovesRowsAndRecords)
 
         EXPECT_EQ(window.WisTabelRij(), c.deleted) << c.what;
         const QStringList asked = c.title
-            ? QStringList(QString::fromLatin1(c.title) + "|Do you wish to delete all selected points?")
+            ? QStringList(QString::fromLatin1(c.title) + "|Do you wish to delete all selected points?\n\n"
+                          + QString::number(c.selected.size()) + " record(s) will be removed from the data file "
+                          + QFileInfo(state.LogFileName).fileName() + ".")
             : QStringList();
         EXPECT_EQ(questions, asked) << c.what;
         EXPECT_EQ(Numbers(), c.left) << c.what;

@@ -175,7 +175,9 @@ TEST(Commands, TableDeleteRenumberAndClearThroughTheEditMenu)
     r.w.Table()->SelectRows({2});
     r.w.Edit().DeleteAction()->trigger();
     ASSERT_EQ(r.asked.size(), 1);
-    EXPECT_EQ(r.asked.last(), QStringLiteral("Delete: Do you wish to delete all selected points?"));
+    EXPECT_EQ(r.asked.last(), QStringLiteral("Delete: Do you wish to delete all selected points?\n\n"
+                                             "1 record(s) will be removed from the data file ")
+                                  + QFileInfo(r.state.LogFileName).fileName() + QStringLiteral("."));
     EXPECT_EQ(r.w.Table()->Table().Count(), 2);
     EXPECT_EQ(r.Read(r.state.LogFileName).count("\r\n"), 3) << "header and two records left";
 
@@ -184,14 +186,22 @@ TEST(Commands, TableDeleteRenumberAndClearThroughTheEditMenu)
     EXPECT_EQ(r.w.Table()->Table().Number(1), 2);
 
     r.answer = QMessageBox::No;
+    r.w.Table()->SelectRows({1});
     r.w.Edit().ClearAction()->trigger(); // toolbar button 6
     EXPECT_EQ(r.w.Table()->Table().Count(), 2) << "no keeps the table";
+    EXPECT_EQ(r.w.Table()->Geselecteerd(), std::vector<int>{1}) << "and the selection the user made";
+    // Delete after a refused Delete All removes what the user selected, not every record.
+    r.answer = QMessageBox::Yes;
+    r.w.Edit().DeleteAction()->trigger();
+    EXPECT_EQ(r.w.Table()->Table().Count(), 1);
+    EXPECT_EQ(r.Read(r.state.LogFileName).count("\r\n"), 2) << "header and one record left";
+    r.w.Table()->SelectRows({});
     r.answer = QMessageBox::Yes;
     r.w.Edit().ClearAction()->trigger();
     EXPECT_EQ(r.w.Table()->Table().Count(), 0);
     EXPECT_EQ(r.state.LogCount, 0);
     EXPECT_EQ(r.w.Panel(3)->text(), QStringLiteral("Log# 0"));
-    EXPECT_EQ(r.Read(r.state.LogFileName).count("\r\n"), 3) << "the data file keeps its records";
+    EXPECT_EQ(r.Read(r.state.LogFileName).count("\r\n"), 2) << "the data file keeps its records";
 }
 
 TEST(Commands, RelativeClockIsCheckedTheSameInBothMenus)

@@ -60,15 +60,17 @@ TEST(StartupUi, FirstStartMakesTheFoldersAndExitWritesTheConfiguration)
 TEST(StartupUi, CommandLineChoosesTheConfigurationSetAndTheDataFile)
 {
     const QString previous = QDir::currentPath();
-    Start st({QStringLiteral("cfg=2"), QStringLiteral("run1")});
+    // Named in mixed case: the title shows the file's own name, not another
+    // file of the same folder whose name differs by case.
+    Start st({QStringLiteral("cfg=2"), QStringLiteral("Buffer_PH7")});
     MainWindow w(st.state, st.lang, new FakeSerialPort);
     w.warningHandler = [](const QString&, const QString&) {};
     w.AttachStartup(&st.store, &st.options, &st.env);
     w.settingsRunner = [](bool) { return false; }; // no dialog in these tests
     w.StartupPass();
     EXPECT_TRUE(st.state.ConfigFileName.endsWith(QStringLiteral("/VAM.CFG2")));
-    EXPECT_EQ(st.state.LogFileName, st.dir.filePath(QStringLiteral("run1.vam")));
-    EXPECT_TRUE(w.windowTitle().contains(QStringLiteral("run1.vam")));
+    EXPECT_EQ(st.state.LogFileName, st.dir.filePath(QStringLiteral("Buffer_PH7.vam")));
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("/Buffer_PH7.vam"))) << w.windowTitle().toStdString();
     EXPECT_EQ(QDir::currentPath(), QFileInfo(st.dir.path()).canonicalFilePath()) << "the named file's folder is current";
     QDir::setCurrent(previous);
 }

@@ -314,7 +314,7 @@ TEST(Startup, QuestionsAndMessages)
     s.ConfigChanged = true;
     const Question save = SaveSettingsQuestion(s, lang);
     EXPECT_TRUE(save.Ask);
-    EXPECT_EQ(save.Title, QStringLiteral("Lab Line.cfg"));
+    EXPECT_EQ(save.Title, QStringLiteral("lab line.cfg")) << "the name as it is";
     EXPECT_EQ(save.Text, QStringLiteral("Do you wish to save the settings?"));
 
     s.LogActive = s.Connected = true;
@@ -401,7 +401,7 @@ TEST(Startup, AnUnreadableConfigurationIsNotOverwrittenAtExit)
     ASSERT_TRUE(QDir().mkpath(s.ConfigFileName));
     EXPECT_EQ(ReadConfig(s, lang, layout, s.ConfigFileName), ConfigReadStatus::OpenFailed);
     EXPECT_TRUE(s.ConfigUnreadable);
-    const CommandOutcome atExit = WriteSettingsAtExit(s, lang, layout);
+    const CommandOutcome atExit = WriteSettingsUnasked(s, lang, layout);
     EXPECT_TRUE(atExit.Ok) << atExit.Message.toStdString();
     EXPECT_TRUE(atExit.Status.contains(QStringLiteral("left as it is")));
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files), QStringList()) << "nothing written, not even a temporary file";
@@ -412,7 +412,7 @@ TEST(Startup, AnUnreadableConfigurationIsNotOverwrittenAtExit)
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
     s.ConfigFileName = locked;
     if (ReadConfig(s, lang, layout, locked) == ConfigReadStatus::OpenFailed) {
-        EXPECT_TRUE(WriteSettingsAtExit(s, lang, layout).Ok);
+        EXPECT_TRUE(WriteSettingsUnasked(s, lang, layout).Ok);
         ::chmod(QFile::encodeName(locked).constData(), 0600);
         EXPECT_EQ(ReadFile(locked), QByteArray("[DEVICE]\r\nDevice = K231\r\n"));
     }
@@ -426,7 +426,7 @@ TEST(Startup, AnUnreadableConfigurationIsNotOverwrittenAtExit)
     EXPECT_TRUE(WriteSettings(s, lang, layout).Ok);
     EXPECT_FALSE(s.ConfigUnreadable);
     s.PollInterval = 77;
-    EXPECT_TRUE(WriteSettingsAtExit(s, lang, layout).Ok);
+    EXPECT_TRUE(WriteSettingsUnasked(s, lang, layout).Ok);
     EXPECT_TRUE(ReadFile(locked).contains("Interval = 77\r\n"));
 }
 
@@ -436,11 +436,14 @@ TEST(RecentFiles, RelativeNames)
 {
     const QString data = QStringLiteral("/home/ann/Documents/Velmark/VAM/Data");
     const struct { QString path, folder, caption, entry; } cases[] = {
-        {data + "/run 1.vam", data, "Run 1.vam", "run 1.vam"},
-        {data + "/Sub/BATCH two.vam", data, "Sub/batch Two.vam", "Sub/BATCH two.vam"},
-        {"/HOME/ANN/documents/velmark/vam/data/x.vam", data, "X.vam", "/HOME/ANN/documents/velmark/vam/data/x.vam"},
+        {data + "/run 1.vam", data, "run 1.vam", "run 1.vam"},
+        {data + "/Run1.vam", data, "Run1.vam", "Run1.vam"}, // as it is: run1.vam is another file
+        {data + "/Sub/BATCH two.vam", data, "Sub/BATCH two.vam", "Sub/BATCH two.vam"},
+        // Another case is another folder on this system.
+        {"/HOME/ANN/documents/velmark/vam/data/x.vam", data, "/HOME/ANN/documents/velmark/vam/data/x.vam",
+         "/HOME/ANN/documents/velmark/vam/data/x.vam"},
         {"/srv/Lab/Run.vam", data, "/srv/Lab/Run.vam", "/srv/Lab/Run.vam"},
-        {data + "2/Run.vam", data, "2/run.vam", data + "2/Run.vam"}, // a sibling folder is not inside
+        {data + "2/Run.vam", data, data + "2/Run.vam", data + "2/Run.vam"}, // a sibling folder is not inside
         {"/srv/Run.vam", "", "/srv/Run.vam", "/srv/Run.vam"},
     };
     for (const auto& c : cases) {

@@ -92,6 +92,7 @@ TEST_F(GraphModelTest, OverRangeExcludedAndEmptyValuesLeaveGaps)
         {"excluded", "2", "!x", false, true},
         {"excluded in capitals", "2", "!X checked", false, true},
         {"no value", "", "", false, true},
+        {"a value that is no number, from a damaged file", "x6.54", "", false, true},
         {"a value after the gaps", "2.5", "note", false, false},
     };
     int n = 0;

@@ -76,6 +76,10 @@ TEST(GraphUnits, ValuesAreBroughtToTheLineUnit)
         {"9999 is a mark, not a value", "9999", "mS/cm", kMicro + "S/cm", true, 9999},
         {"empty", "", "mS/cm", "mS/cm", false, 0},
         {"no digits", "----", "mS/cm", "mS/cm", false, 0},
+        {"damaged: a letter in front", "x6.54", "mS/cm", "mS/cm", false, 0},
+        {"damaged: two points", "6.5.4", "mS/cm", "mS/cm", false, 0},
+        {"a trailing minus", "1.5-", "mV", "mV", true, -1.5},
+        {"an exponent", "1.234E-03", "mV", "mV", true, 0.001234},
         {"blanks around", "  12.5 ", " mS/cm ", "mS/cm", true, 12.5},
     };
     for (const auto& c : cases) {

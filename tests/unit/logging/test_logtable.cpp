@@ -227,12 +227,17 @@ TEST_F(LogTableTest, CsvForDataTools)
     Reading(1, QStringLiteral("7,01"), QStringLiteral("pH"), false, QStringLiteral("25,0\u00B0C"));
     Reading(2, QStringLiteral("-80.5"), QStringLiteral("mV"), true, QStringLiteral("25.0\u00B0C"));
     Log(1, QStringLiteral("note, with comma"));
+    // Damaged values are empty cells, never 0 or the text; a meter's mark stays.
+    Reading(1, QStringLiteral("x6.54"), QStringLiteral("pH"), false, QStringLiteral("2x5.0\u00B0C"));
+    Reading(2, QStringLiteral("----"), QStringLiteral("mV"), false, QStringLiteral("25.0\u00B0C"));
+    Log(2);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     ASSERT_TRUE(WriteCsv(table, out));
     EXPECT_EQ(out.data(),
               "No,Time,CH1,CH1 unit,CH1 temperature,CH1 temperature unit,CH2,CH2 unit,CH2 temperature,CH2 temperature unit,Info\r\n"
-              "1,2026-12-05T08:30:00,7.01,pH,25.0,\xC2\xB0" "C,OR.,mV,OR.,\xC2\xB0" "C,\"note, with comma\"\r\n");
+              "1,2026-12-05T08:30:00,7.01,pH,25.0,\xC2\xB0" "C,OR.,mV,OR.,\xC2\xB0" "C,\"note, with comma\"\r\n"
+              "2,2026-12-05T08:30:00,,pH,,\xC2\xB0" "C,----,mV,25.0,\xC2\xB0" "C,\r\n");
 }
 
 // Deleted rows leave their numbers unused: the next reading continues after
