@@ -2,7 +2,10 @@
 # Builds VAM and runs it against the built-in meter simulator: an H264
 # (eight channels) on a pseudo-terminal. A demo configuration ("cfg=demo",
 # kept apart from your own settings) selects the model, opens a graph and an
-# XY recorder of its channels, and measuring and logging start by themselves. Without a display it runs under a virtual one.
+# XY recorder of its channels, and measuring and logging start by themselves.
+# The demo logs into a data folder of its own (Velmark/VAM/Demo under your
+# documents folder), never into your own data files. Without a display it
+# runs under a virtual one; Ctrl+C ends it there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -21,7 +24,7 @@ trap cleanup EXIT
 docs="$(xdg-user-dir DOCUMENTS 2>/dev/null || true)"
 if [ -z "$docs" ] || [ "$docs" = "$HOME" ]; then docs="$HOME/Documents"; fi
 settings="$docs/Velmark/VAM/Settings"
-data="$docs/Velmark/VAM/Data"
+data="$docs/Velmark/VAM/Demo"
 mkdir -p "$settings" "$data"
 printf '%s\r\n' "[COMMUNICATION]" "Serial Port = COM1" "Baudrate = 9600" \
   "[DEVICE]" "Device = $model" "Poll values = 1" "Interval = 1" \
@@ -30,7 +33,7 @@ printf '%s\r\n' "[COMMUNICATION]" "Serial Port = COM1" "Baudrate = 9600" \
   "(MISCELLANEA)" "Name=Channels 1 and 5" "Legend=1" "(ALARM HIGH)" "Set=1" "Value=7.4" \
   "(LINE) = 1" "Input=1" "Min=1" "Max=1" "Mean=1" "(LINE) = 2" "Input=5" "(END)" \
   "[GRAPHICS]" "(MISCELLANEA)" "Name=Channel 8" "XY Recorder=1" "(LINE) = 1" "Input=8" "(END)" \
-  "[TABLE]" "Visible = 1" > "$workdir/demo.cfg"
+  "[TABLE]" "Visible = 1" "[SYSTEM]" "Folder Data = $data" > "$workdir/demo.cfg"
 build/tools/cli/vam-cli config "$workdir/demo.cfg" --out "$settings/VAM.CFGdemo"
 
 build/tools/metersim/vam-metersim --model "$model" --seed 7 --ignore-stdin > "$workdir/sim.out" 2> "$workdir/sim.err" &
@@ -45,9 +48,9 @@ if [ -z "$port" ]; then
   cat "$workdir/sim.err" >&2
   exit 1
 fi
-echo "demo: simulated $model meter on $port; readings are logged in $data"
+echo "demo: simulated $model meter on $port; readings are logged in $data/demo-$model.vam (the demo's own folder)"
 
-args=(cfg=demo --port="$port" "$@")
+args=(cfg=demo --port="$port" "$data/demo-$model.vam" "$@")
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "demo: no display found; running VAM under xvfb-run (a virtual display you cannot see)."
   xvfb-run -a -s "-screen 0 1280x800x24" build/app/vam "${args[@]}"

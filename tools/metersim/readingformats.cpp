@@ -286,28 +286,22 @@ SimReading FormatK230(const Context& c)
 }
 
 // One line per channel: #id date time channel value unit temperature °C.
-// Printed lines are a reading each. A polled reply ends with "<5" after its
-// last line and is one reading of every channel: the program waits for the
-// end before it reads the lines.
+// The lines come together, printed at once or as the reply to a poll (which
+// ends with "<5" after its last line): one reading of every channel.
 SimReading FormatH260(const Context& c)
 {
     const QString t = c.Temperature();
     SimReading r;
-    SimRecord reply;
+    SimRecord reading;
     for (int i = 0; i < c.probes.size(); ++i) {
         const Printed p = c.Value(i);
         const bool last = i + 1 == c.probes.size();
         r.text += "#" + Identification(c.seed) + kTab + c.date + kTab + c.time + kTab + c.probes[i].field + kTab + p.value
             + kTab + p.unit + kTab + t.toLatin1() + kTab + kDegC + (c.polled && last ? "<5" : "") + kCrLf;
-        if (c.polled)
-            reply.append(Shown(c.probes[i].channel, p));
-        else
-            r.records.append({Shown(c.probes[i].channel, p), ShownTemperature(c.channels(), t)});
+        reading.append(Shown(c.probes[i].channel, p));
     }
-    if (c.polled) {
-        reply.append(ShownTemperature(c.channels(), t));
-        r.records.append(reply);
-    }
+    reading.append(ShownTemperature(c.channels(), t));
+    r.records.append(reading);
     return r;
 }
 

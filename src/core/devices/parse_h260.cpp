@@ -3,7 +3,8 @@
 // The channel field names the channel ("CH2", "EC", "CH1+CH2", ...); the
 // temperature always goes to the last channel. Polled replies end with "<5"
 // CR LF; printed lines get that ending so both take the same path. A polled
-// reply is one reading of all its lines; printed lines are a reading each.
+// reply is one reading of all its lines, and so is a block of lines printed
+// at once; lines printed apart are a reading each.
 
 #include "core/model/appstate.h"
 #include "core/devices/channelreaders.h"
@@ -47,6 +48,26 @@ bool StartsWithDateAndTime(QString& line)
 // The temperature of a line whose channel field was not recognised. Value and
 // unit normally still precede it and must not be taken for it; a line that
 // carries a single field after the channel field has only the temperature.
+// How long a printed block may pause between its lines: longer, and the
+// next line is a print of its own.
+constexpr float kBlockGapSeconds = 0.15f;
+
+// The channel the buffer's next complete line names (0 when none).
+int NextLineChannel(const AppState& s, const QString& buffer)
+{
+    const qsizetype end = buffer.indexOf(kCrLf);
+    if (end < 0)
+        return 0;
+    QString line = buffer.left(end + 2);
+    SkipLeadingControls(line);
+    const qsizetype hash = line.indexOf(QLatin1Char('#'));
+    if (hash == 0)
+        line = line.mid(line.indexOf(QLatin1Char('\t')) + 1); // the identification
+    if (!StartsWithDateAndTime(line))
+        return 0;
+    return ChannelFromToken(s, line);
+}
+
 QString TemperatureAfterUnknownChannel(QString& line)
 {
     if (!line.left(line.indexOf(QLatin1Char('\r'))).contains(QLatin1Char('\t')))
@@ -64,7 +85,8 @@ void ParseH260(ParserContext& ctx, bool& complete)
     // A polled reply holds every channel, one line each, and ends with the
     // closing text: it is one reading with one time, recorded when it ends.
     const bool polled = s.PollValues && !s.EndString.isEmpty();
-    double replyTime = -1; // the time of the reply's first line; -1 before it
+    double replyTime = -1; // the time of the reply's (or block's) first line; -1 before it
+    quint32 blockChannels = 0; // listening: the channels the block under way holds
     for (;;) {
         if (!s.RetainTableValues && replyTime < 0)
             ClearReadings(s);
@@ -116,13 +138,28 @@ void ParseH260(ParserContext& ctx, bool& complete)
             }
             continue;
         }
-        // Without a reading yet, the rest of the reply is still on its way:
-        // returning now would let the next poll empty the port under it.
-        if (!buffer.contains(kCrLf) && complete)
-            return;
-        if (complete && ch != 0) { // burst: the next printed line is waiting
+        if (!complete)
+            continue;
+        if (ch != 0)
+            blockChannels |= 1u << ch;
+        // Lines printed at once are one reading with one time: the block has
+        // ended when no further line follows within a moment.
+        if (!buffer.contains(kCrLf)) {
+            float gap = kBlockGapSeconds;
+            ctx.reader.LeesLijnRs232(buffer, kCrLf, gap);
+            if (!buffer.contains(kCrLf))
+                return; // the caller records the block
+        }
+        const int next = NextLineChannel(s, buffer);
+        if (next != 0 && (blockChannels & (1u << next))) {
+            // A second line of a channel starts the next reading: none is lost.
             FinishReading(ctx);
             complete = false;
+            blockChannels = 0;
+            replyTime = -1;
+        } else {
+            replyTime = t;
+            ctx.sink.ShowPartialReading();
         }
     }
 }

@@ -45,8 +45,7 @@ TEST(ParseH260, Lines)
         {"H268 combined fields", "H268", Listen,
          Line(QStringLiteral("CH1+CH2"), QStringLiteral("25.3\trH\t24.0"))
              + Line(QStringLiteral("EC+CH2"), QStringLiteral("12.5\t\xe6W\t24.0")),
-         {QStringLiteral("1/3 25.3 rH"), QStringLiteral("1/6 24.0") + kDeg, QStringLiteral("2/3 25.3 rH"),
-          QStringLiteral("2/4 12.5 \u00B5W"), QStringLiteral("2/6 24.0") + kDeg}},
+         {QStringLiteral("1/3 25.3 rH"), QStringLiteral("1/4 12.5 \u00B5W"), QStringLiteral("1/6 24.0") + kDeg}},
         // Neither the value nor the unit of such a line is taken for the temperature.
         {"unrecognised field only updates the temperature", "H264", Listen,
          Line(QStringLiteral("XY"), QStringLiteral("7.01\tpH\t25.2")), {QStringLiteral("1/8 25.2") + kDeg}},
@@ -58,12 +57,14 @@ TEST(ParseH260, Lines)
          Line(QStringLiteral("CH1"), QStringLiteral("Err\tpH\t25.0")),
          {QStringLiteral("1/4 25.0") + kDeg}},
         {"channel not in use is cleared", "H261", Ch2Unused, ch2, {QStringLiteral("1/4 25.1") + kDeg}},
-        {"burst keeps the other channels", "H261", Listen, ch1 + ch2,
-         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/4 25.0") + kDeg, QStringLiteral("2/1 7.01 pH"),
-          QStringLiteral("2/2 -120.5 mV"), QStringLiteral("2/4 25.1") + kDeg}},
-        {"without retained values every line stands alone", "H261", NoRetain, ch1 + ch2,
-         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/4 25.0") + kDeg, QStringLiteral("2/2 -120.5 mV"),
-          QStringLiteral("2/4 25.1") + kDeg}},
+        // Lines printed at once are one reading, however they arrive.
+        {"a printed block is one reading", "H261", Listen, ch1 + ch2,
+         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg}},
+        {"a printed block without retained values", "H261", NoRetain, ch1 + ch2,
+         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg}},
+        {"a channel twice in a block starts the next reading", "H261", Listen, ch1 + ch2 + ch1,
+         {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg,
+          QStringLiteral("2/1 7.01 pH"), QStringLiteral("2/2 -120.5 mV"), QStringLiteral("2/4 25.0") + kDeg}},
         {"noise between readings records nothing twice", "H261", Listen,
          ch1 + QStringLiteral("Velmark H261\r\n\r\n"),
          {QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/4 25.0") + kDeg}},
@@ -95,6 +96,29 @@ TEST(ParseH260, Lines)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(DecodeEverySplit(QLatin1String(c.model), c.text, c.setup), c.expected);
     }
+}
+
+// Printed apart, lines are readings of their own (the others carried
+// forward); printed together, one reading with one time.
+TEST(ParseH260, PrintedBlocksAndSeparatePrints)
+{
+    const QString ch1 = Line(QStringLiteral("CH1"), QStringLiteral("7.01\tpH\t25.0"));
+    const QString ch2 = Line(QStringLiteral("CH2"), QStringLiteral("-120.5\tmV\t25.1"));
+    ParserRun run(QStringLiteral("H261"));
+    run.state.PollValues = false;
+    run.reader.Append(ch1);
+    run.reader.Append(ch2, 0.05); // same block: a short pause between lines
+    run.reader.Append(ch1, 2.0);  // a print of its own
+    run.reader.Append(ch2, 2.0);
+    RunReceiveCycles(run.ctx, run.reader);
+    EXPECT_EQ(Describe(run.sink.values),
+              (QStringList{QStringLiteral("1/1 7.01 pH"), QStringLiteral("1/2 -120.5 mV"), QStringLiteral("1/4 25.1") + kDeg,
+                           QStringLiteral("2/1 7.01 pH"), QStringLiteral("2/2 -120.5 mV"), QStringLiteral("2/4 25.0") + kDeg,
+                           QStringLiteral("3/1 7.01 pH"), QStringLiteral("3/2 -120.5 mV"), QStringLiteral("3/4 25.1") + kDeg}));
+    ASSERT_EQ(run.sink.rowTimes.size(), 3);
+    EXPECT_EQ(run.sink.rowTimes[0], kTestNow) << "the block takes the time of its first line";
+    EXPECT_GT(run.sink.rowTimes[1], run.sink.rowTimes[0]);
+    EXPECT_GT(run.sink.rowTimes[2], run.sink.rowTimes[1]);
 }
 
 TEST(ParseH260, IdentificationAndCompletion)
