@@ -2,9 +2,10 @@
 // measured channel:
 //   lead TAB value[exponent] TAB unit TAB temperature TAB field TAB field TAB field [remark] CR LF
 // with the date's "/" among the last seven characters. The first line's lead
-// is a number of four or more digits. The temperature goes to the last
-// channel, except on "K235 < version 3.0", where a "ppm" or "%" channel keeps
-// its own temperature in the channel after it.
+// is a number of four or more digits; the later lines repeat it or leave the
+// field empty. A print is one reading with the time of its first line. The
+// temperature goes to the last channel, except on "K235 < version 3.0", where
+// a "ppm" or "%" channel keeps its own temperature in the channel after it.
 
 #include "core/model/appstate.h"
 #include "core/devices/channelreaders.h"
@@ -16,6 +17,9 @@
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
+// How long the rest of a print may lag behind its last line in use: longer,
+// and what comes is a print of its own.
+constexpr float kPrintGapSeconds = 0.15f;
 
 bool AnyInUse(const AppState& s, int from, int to)
 {
@@ -31,6 +35,37 @@ bool HasOwnTemperature(const AppState& s, const QString& unit)
         && (unit.startsWith(QLatin1String("ppm")) || unit.startsWith(QLatin1Char('%')));
 }
 
+// A line a reading is read from ends in the date.
+bool HasDateAtEnd(const QString& line)
+{
+    return line.size() > 7 && line.right(7).contains(QLatin1Char('/'));
+}
+
+// True when `line` carries the record number of a print other than `record`.
+bool OfAnotherPrint(QString line, const QString& record)
+{
+    const QString number = ReadNumber(line, StopAtControl);
+    return number.size() > 3 && number != record;
+}
+
+// Takes the lines left of print `record`, those of the channels after the
+// last one in use: left in the buffer, each would be read as a print of its
+// own with its value in the first channel. A line of another print stays.
+void SkipRestOfPrint(ParserContext& ctx, QString& buffer, const QString& record)
+{
+    for (;;) {
+        if (!buffer.contains(kCrLf)) {
+            float gap = kPrintGapSeconds;
+            ctx.reader.LeesLijnRs232(buffer, kCrLf, gap);
+            if (!ctx.reader.CommConditiesOK() || !buffer.contains(kCrLf))
+                return;
+        }
+        const QString next = buffer.left(buffer.indexOf(kCrLf) + 2);
+        if (!HasDateAtEnd(next) || OfAnotherPrint(next, record))
+            return;
+        TakeLine(buffer);
+    }
+}
 } // namespace
 
 void ParseK230(ParserContext& ctx, bool& complete)
@@ -42,12 +77,14 @@ void ParseK230(ParserContext& ctx, bool& complete)
     const int last = s.ChannelCount; // the temperature channel
     QString lead;
     int ch = 1;
+    bool nextPrint = false; // a line of the next print came before this one's last
     while (ch <= last - 1) {
         // The first line is always waited for, so that a set-up showing only
         // the temperature still reads one reading per printed reading.
         if (ch > 1 && !AnyInUse(s, ch, last - 1)) {
             for (; ch <= last - 1; ++ch)
                 ClearReading(s.Readings[ch], t);
+            SkipRestOfPrint(ctx, buffer, lead);
             break;
         }
         QString line;
@@ -67,11 +104,24 @@ void ParseK230(ParserContext& ctx, bool& complete)
                     lead = ReadNumber(line, StopAtControl);
                     SkipField(line);
                 }
+            } else if (HasDateAtEnd(line) && OfAnotherPrint(line, lead)) {
+                buffer.prepend(line); // it starts the next reading: none is lost or merged
+                nextPrint = true;
+                break;
             } else {
                 SkipField(line);
             }
-            if (line.size() > 7 && line.right(7).contains(QLatin1Char('/')) && lead.size() > 3)
+            if (HasDateAtEnd(line) && lead.size() > 3)
                 break;
+        }
+        if (nextPrint) {
+            // This print had no line for the channels left: they pass on
+            // their last values only when the user asked for that.
+            if (!s.RetainTableValues) {
+                for (int k = ch; k <= last - 1; ++k)
+                    ClearReading(s.Readings[k], t);
+            }
+            break;
         }
         if (ch == 1)
             t = TimestampNow(ctx);

@@ -1,4 +1,5 @@
 #include "support/parserharness.h"
+#include "core/model/datetime.h"
 
 #include <gtest/gtest.h>
 
@@ -79,4 +80,65 @@ TEST(ParseK230, IdentificationLineEndsNoReading)
     run.Run({QStringLiteral("Identification No: 12345\r\n")});
     EXPECT_EQ(run.state.IdentificationNumber, QStringLiteral("12345"));
     EXPECT_EQ(run.sink.readings, 0);
+}
+
+// The lines of one print arrive together and are one reading with the time
+// of the first; a line with another record number starts the next reading.
+TEST(ParseK230, PrintsAreReadingsOfTheirOwn)
+{
+    // The first `lines` lines of a K231 print, its record number on every line.
+    auto print = [](const char* record, int lines) {
+        return QStringList{Line(record, "7.01\tpH", "25.0"), Line(record, "-120.5\tmV", "25.0"),
+                           Line(record, "1.413E-03\tS/cm", "25.0")}
+            .mid(0, lines);
+    };
+    // What row `row` holds of those channels, stamped `t`.
+    auto shown = [](int row, const char* t, const QList<int>& channels) {
+        static const char* const kValues[] = {"", "7.01 pH", "-120.5 mV", "1.413 mS/cm", "25.0 \u00B0C"};
+        QStringList out;
+        for (int ch : channels)
+            out << QStringLiteral("%1/%2 %3 @%4").arg(row).arg(ch).arg(QString::fromUtf8(kValues[ch]),
+                                                                       QLatin1String(t));
+        return out;
+    };
+    const QList<int> all = {1, 2, 3, 4};
+    const struct {
+        const char* name;
+        std::function<void(AppState&)> setup;
+        QList<QStringList> prints; // each print's lines, a minute apart
+        double lineGap;            // seconds between the lines of a print
+        QStringList expected;      // "row/channel value unit @time"
+    } cases[] = {
+        {"three lines one by one are one reading", {}, {print("0001", 3)}, 0.6, shown(1, "10:01:00", all)},
+        {"the rest of a print after the last channel in use is no reading", Unused({3}),
+         {print("0001", 3), print("0002", 3)}, 0, shown(1, "10:01:00", {1, 2, 4}) + shown(2, "10:02:00", {1, 2, 4})},
+        {"... nor when its lines come one by one", Unused({2, 3}), {print("0001", 3), print("0002", 3)}, 0.05,
+         shown(1, "10:01:00", {1, 4}) + shown(2, "10:02:00", {1, 4})},
+        {"a short print passes on the channels it lacks", {}, {print("0001", 3), print("0002", 1), print("0003", 3)},
+         0,
+         shown(1, "10:01:00", all) + shown(2, "10:02:00", {1}) + shown(2, "10:01:00", {2, 3})
+             + shown(2, "10:02:00", {4}) + shown(3, "10:03:00", all)},
+        {"without passing values on, a short print shows only its own",
+         [](AppState& s) { s.RetainTableValues = false; }, {print("0001", 3), print("0002", 1), print("0003", 3)}, 0,
+         shown(1, "10:01:00", all) + shown(2, "10:02:00", {1, 4}) + shown(3, "10:03:00", all)},
+        {"a block holding the first channel twice is two readings", {}, {print("0001", 1) + print("0002", 3)}, 0,
+         shown(1, "10:01:00", {1, 4}) + shown(2, "10:01:00", all)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParserRun run(QStringLiteral("K231"));
+        if (c.setup)
+            c.setup(run.state);
+        for (const QStringList& lines : c.prints) {
+            for (int i = 0; i < lines.size(); ++i)
+                run.reader.Append(lines[i], i == 0 ? 60 : c.lineGap);
+        }
+        RunReceiveCycles(run.ctx, run.reader);
+        QStringList got;
+        for (const DecodedValue& v : run.sink.values) {
+            const QString t = FromDays(v.time).toString(QStringLiteral("hh:mm:ss"));
+            got << QStringLiteral("%1/%2 %3 %4 @%5").arg(v.reading).arg(v.channel).arg(v.value, v.unit, t);
+        }
+        EXPECT_EQ(got, c.expected);
+    }
 }
