@@ -228,6 +228,7 @@ TEST(Scenario, LoggingGoesOnBehindTheDialogs)
     const qint64 ran = records.clock.elapsed();
 
     EXPECT_EQ(dialogs.seen.size(), 4 * rounds) << dialogs.seen.join(QStringLiteral("; ")).toStdString();
+    EXPECT_TRUE(dialogs.seen.contains(QStringLiteral("AlarmDialog|CH1 (pH): Alarm"))) << "titled with the channel";
     const int readings = records.times.size() - 1; // the last one is the stop record
     EXPECT_NEAR(readings, double(ran) / 1000.0, 2.0) << "a record a second over " << ran << " ms";
     std::printf("%d readings in %lld ms, %d rounds of dialogs, largest gap %lld ms\n", readings, ran, rounds,

@@ -28,6 +28,7 @@ namespace {
 enum : int {
     kOk = 39,
     kCancel = 40,
+    kAlarm = 119,
     kHelp = 126,
     kLimitOrder = 209,
     kHighAlarm = 223,
@@ -240,7 +241,12 @@ void AlarmDialog::accept()
 bool RunAlarmDialog(AppState& state, const LanguageTable& language, ValueWindow& window, TableWindow* table,
                     QWidget* parent, const std::function<void(const QString&)>& showHelp)
 {
-    const QString title = window.Caption() + QStringLiteral(" (") + window.UnitLabel()->text() + QLatin1Char(')');
+    // The channel and what the dialog sets, not the value window's caption
+    // with its reading's time: "CH1 (pH): Alarm".
+    QString title = window.ChannelName();
+    if (!window.UnitLabel()->text().isEmpty())
+        title += QStringLiteral(" (") + window.UnitLabel()->text() + QLatin1Char(')');
+    title += QStringLiteral(": ") + QString(language[kAlarm]).remove(QLatin1Char('&'));
     AlarmDialog dialog(state, language, window.ChannelIndex(), title,
                        [&](int channel) {
                            if (table)

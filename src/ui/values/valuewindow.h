@@ -55,6 +55,8 @@ public:
 
     // The caption of the sub-window when there is one, else the window's own.
     QString Caption() const;
+    // The channel's name ("CH1").
+    QString ChannelName() const;
     QLabel* ValueLabel() const { return lblWaarde_; }
     QLabel* UnitLabel() const { return lblEenheid_; }
     QLabel* AlarmLabel() const { return lblAlarm_; }
@@ -78,7 +80,6 @@ protected:
 
 private:
     const ChannelReading* Reading() const;
-    QString ChannelName() const;
     bool IsMinimised() const;
     bool IsJ70Device() const;
     void SetCaption(const QString& text);
