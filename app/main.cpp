@@ -83,6 +83,8 @@ int main(int argc, char** argv)
     VamApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VAM"));
     QApplication::setOrganizationName(QStringLiteral("Velmark"));
+    // Ties the window to its menu entry: its Wayland app id is the entry's name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VAM_APP_ID));
     QApplication::setWindowIcon(ToolbarIcon(QStringLiteral("App")));
 
     const CommandLineOptions options = ParseCommandLine(raw, QDir::currentPath());

@@ -10,9 +10,9 @@ packages=(
   libzip-dev
   googletest libgtest-dev clang libclang-rt-14-dev
   qt6-qpa-plugins fonts-dejavu-core
-  xvfb xauth x11-apps imagemagick poppler-utils
+  xvfb xauth x11-apps imagemagick poppler-utils xdotool xclip
   strace python3-pandas
-  dpkg-dev file desktop-file-utils unzip
+  dpkg-dev file desktop-file-utils unzip appstream lintian
 )
 
 if [ "${1:-}" = "--list" ]; then

@@ -26,6 +26,7 @@ enum Text {
     kIdle = 49, kErrorOpening = 51, kWaitingForData = 132, kLastAction = 207, kReadMeasurements = 208,
     kLogMeasurements = 210, kStopLogging = 211, kPortAbove255 = 288, kCommError = 299, kScanning = 300,
     kTransferOn = 133, kTransferOff = 134, kReceiveOn = 136, kReceiveOff = 147, kErrorOpeningFile = 51,
+    kNoAnswer = 350,
 };
 constexpr int kMaxPortNumber = 255;
 constexpr int kMaxPollRetries = 5;
@@ -96,7 +97,13 @@ Connection::Connection(AppState& state, LanguageTable& language, SerialPortServi
       ctx_(state, language, reader_, *this)
 {
     portPresent = PortPresent;
-    availablePorts = AvailablePortNames;
+    portEntries = [this] { return SystemPortEntries(s_.SerialPort); };
+    availablePorts = [this] {
+        QStringList names;
+        for (const PortEntry& e : portEntries())
+            names << e.name;
+        return names;
+    };
     auto steady = std::make_shared<QElapsedTimer>();
     steady->start();
     msClock = [steady] { return steady->elapsed(); };
@@ -165,13 +172,19 @@ QString Connection::ZoekSerielePoorten()
 
 void Connection::initCommPoort()
 {
-    TimerOpvragen.stop();
     s_.LogActive = false;
+    ApplyPortSettings();
+}
+
+bool Connection::ApplyPortSettings()
+{
+    TimerOpvragen.stop();
     InstellenCommPoort();
     if (actionResult_ != ResultFailed)
         status_.SetPanelText(StatusViews::PanelMessages, lang_[kIdle]);
     else
         status_.SetPanelText(StatusViews::PanelSettings, CheckPortText());
+    return actionResult_ != ResultFailed;
 }
 
 void Connection::InstellenCommPoort()
@@ -408,8 +421,7 @@ void Connection::ArmTick()
 
 QString Connection::SilentMeterText() const
 {
-    return QStringLiteral("No answer from the %1 on %2 since %3. Check the cable, the port and the meter; still trying.")
-        .arg(s_.DeviceName, s_.SerialPort,
+    return lang_[kNoAnswer].arg(s_.DeviceName, s_.SerialPort,
              FormatTimeOfDay(NowDays() - double(msClock() - lastInputMs_) / 1000.0 / kSecondsPerDay, s_.TimeSeparator));
 }
 
@@ -669,6 +681,17 @@ void Connection::ToevoegenStop()
     ++s_.LogCount;
     record_.AppendTableRow(s_.CurrentInfo);
     record_.AppendRecord(QStringLiteral("Stop"));
+}
+
+void Connection::StopLogging(const QString& why)
+{
+    if (!s_.LogActive)
+        return;
+    ToevoegenStop();
+    s_.LogActive = s_.LogNext = false;
+    ShowStatus(why);
+    TerminalNote(why);
+    status_.RefreshIndications();
 }
 
 void Connection::PlaatsAanduidingenCOM()

@@ -5,6 +5,7 @@
 // StatusViews and UserPrompts interfaces (comm/commviews.h), so the
 // same connection runs under the main window and in the command line.
 
+#include "comm/portlisting.h"
 #include "comm/seriallinereader.h"
 #include "core/devices/commandprotocol.h"
 #include "core/devices/parsercontext.h"
@@ -39,6 +40,9 @@ public:
     // The ports that open, as "COM1, COM3, /dev/ttyUSB0"; "" when none.
     QString ZoekSerielePoorten();
     void initCommPoort();
+    // The port set up for changed settings, logging left alone and no tick
+    // armed (the settings dialog is still open); false when it failed (reported).
+    bool ApplyPortSettings();
     void InstellenCommPoort();
     void OpenCommPoort();
     void SluitCommPoort();
@@ -68,6 +72,8 @@ public:
     void StopVerbinding();
     void mnuDatalogging_Click();
     void ToevoegenStop();
+    // Logging ends with its stop record; `why` goes to the status bar and the terminal.
+    void StopLogging(const QString& why);
     void PlaatsAanduidingenCOM();
     void ShowLastAction(const QString& text);
     // Receive: the logger memory the meter prints, every record recorded.
@@ -113,9 +119,10 @@ public:
     SerialLineReader& Reader() { return reader_; }
     ParserContext& Context() { return ctx_; }
     SerialPortService& Port() { return port_; }
-    // Where the present ports come from (tests replace it).
+    // Where the present ports come from (tests replace them).
     std::function<bool(const QString&)> portPresent;
-    std::function<QStringList()> availablePorts;
+    std::function<QList<PortEntry>()> portEntries; // the port list, the port in use included
+    std::function<QStringList()> availablePorts;   // the names a scan tries: portEntries()' by default
 
 Q_SIGNALS:
     // The connection stopped because the port failed or vanished.

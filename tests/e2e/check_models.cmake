@@ -1,4 +1,5 @@
-# vam-cli models: 54 tab-separated lines of five fields.
+# vam-cli models: a heading naming the five columns, 54 tab-separated lines of
+# five fields, and a last line saying what "-" in the baud-rate column means.
 execute_process(COMMAND ${CLI} models OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "vam-cli models exited with ${rc}")
@@ -6,8 +7,16 @@ endif()
 string(REGEX REPLACE "\n$" "" out "${out}")
 string(REPLACE "\n" ";" lines "${out}")
 list(LENGTH lines n)
-if(NOT n EQUAL 54)
-  message(FATAL_ERROR "expected 54 models, got ${n}")
+if(NOT n EQUAL 56)
+  message(FATAL_ERROR "expected a heading, 54 models and a note, got ${n} lines")
+endif()
+list(GET lines 0 heading)
+if(NOT heading STREQUAL "MODEL\tFAMILY\tCHANNELS\tPOLL COMMAND\tBAUD RATE")
+  message(FATAL_ERROR "the first line does not name the columns: ${heading}")
+endif()
+list(GET lines -1 note)
+if(NOT note MATCHES "^\"-\" under BAUD RATE: set on the meter.* 2400 bps")
+  message(FATAL_ERROR "the last line does not say what \"-\" means: ${note}")
 endif()
 foreach(expected "A101\tA100\t2\t>5\\r\\n\t-" "H261 USB\tH260\t4\t>5\\r\\n\t19200"
                  "K235 < version 3.0\tK230\t8\t8\t-" "J7050M\tJ70xx\t7\t>?\\r\\n\t-" "P6720\tP670\t12\t>5\\r\\n\t-")

@@ -22,7 +22,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" XDG_CONFIG_HOME="$home/.config" \
   setsid bash "$repo/scripts/demo.sh" > "$home/demo.log" 2>&1 &
 pgid=$!
 demo="$home/Documents/Velmark/VAM/Demo/demo-H264.vam"
-for _ in $(seq 300); do
+for _ in $(seq 900); do # a first build of the programs may come first
   [ -f "$demo" ] && [ "$(grep -c "^'[0-9]" "$demo" || true)" -ge 3 ] && break
   sleep 0.1
 done

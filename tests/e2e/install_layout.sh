@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # VAM installed the way its Debian package lays it out: `cmake --install`
 # with the prefix /usr into a staging folder (DESTDIR). The installed programs
-# run from there; the menu entry, file type, icons, man pages and help
-# archives are where a desktop looks for them, and the installed vam unpacks
-# its help from share/vam. Every check runs; the failures are listed at the end.
+# run from there; the menu entry, software-centre entry, file type, icons, man
+# pages, changelog and help archives are where a desktop looks for them, and
+# the installed vam unpacks its help from share/vam. Every check runs; the
+# failures are listed at the end.
 #
 # Usage: install_layout.sh BUILD_DIR VERSION [CMAKE]
 set -uo pipefail
@@ -36,9 +37,12 @@ n=$(grep -c $'^[^\t]*\t[^\t]*\t[0-9]*\t' <<<"$models")
 [ "$n" -eq 54 ] || fail "installed vam-cli models listed $n models, not 54"
 
 # ------------------------------------------------------------ the menu entry
-desktop="$usr/share/applications/vam.desktop"
-if [ ! -f "$desktop" ]; then
-  fail "share/applications/vam.desktop is not installed"
+# One entry, named by the desktop id that the software-centre entry shares.
+desktops=("$usr"/share/applications/*.desktop)
+desktop="${desktops[0]}"
+app_id=$(basename "$desktop" .desktop)
+if [ ${#desktops[@]} -ne 1 ] || [ ! -f "$desktop" ]; then
+  fail "share/applications holds ${#desktops[@]} menu entries, not one: ${desktops[*]##*/}"
 else
   if ! command -v desktop-file-validate >/dev/null; then
     fail "desktop-file-validate is missing (scripts/deps.sh installs desktop-file-utils)"
@@ -62,6 +66,45 @@ if [ -f "$mime" ]; then
   grep -q '<glob pattern="\*.vam"/>' "$mime" || fail "share/mime/packages/vam.xml does not claim *.vam"
 else
   fail "share/mime/packages/vam.xml is not installed"
+fi
+
+# ------------------------------------------------------------ the software-centre entry
+# appstreamcli checks the file alone (validate) and with the menu entry and
+# icon it names (validate-tree). Its only allowed note: the id's domain is
+# under .example, a TLD the validator does not know.
+metainfo="$usr/share/metainfo/$app_id.metainfo.xml"
+if [ ! -f "$metainfo" ]; then
+  fail "share/metainfo/$app_id.metainfo.xml is not installed (named by the menu entry's id)"
+elif ! command -v appstreamcli >/dev/null; then
+  fail "appstreamcli is missing (scripts/deps.sh installs appstream)"
+else
+  for how in "validate $metainfo" "validate-tree $root"; do
+    rc=0
+    appstreamcli ${how%% *} --no-net --pedantic "${how#* }" > "$work/appstream.log" 2>&1 || rc=$?
+    notes=$(grep -E '^ *[EWIP]: ' "$work/appstream.log" | grep -vE '^ *I: [^ ]+ cid-maybe-not-rdns ')
+    if [ "$rc" -ne 0 ] || [ -n "$notes" ]; then
+      fail "appstreamcli ${how%% *} (exit $rc): $(cat "$work/appstream.log")"
+    fi
+  done
+  tag() { sed -n "s|.*<$1[^>]*>\([^<]*\)</$1>.*|\1|p" "$metainfo"; }
+  [ "$(tag id)" = "$app_id" ] || fail "the metainfo's id is '$(tag id)', not its file's and menu entry's '$app_id'"
+  [ "$(tag launchable)" = "$app_id.desktop" ] || fail "the metainfo launches '$(tag launchable)', not $app_id.desktop"
+  newest=$(grep -m1 -o '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
+  [ "$newest" = "$version" ] || fail "the metainfo's newest release is '$newest', not $version"
+  for type in $(sed -n 's/^MimeType=//p' "$desktop" | tr ';' ' '); do
+    tag mediatype | grep -qxF "$type" || fail "the metainfo does not provide the menu entry's type $type"
+  done
+fi
+
+# ------------------------------------------------------------ changelog
+# Debian's own format; a version without a Debian revision is a native
+# package, whose changelog is changelog.gz. Its newest entry is this version.
+changelog="$usr/share/doc/vam/changelog.gz"
+if ! gzip -t "$changelog" 2>/dev/null; then
+  fail "share/doc/vam/changelog.gz is not installed or not gzip'd"
+else
+  head=$(gzip -dc "$changelog" | head -n 1)
+  [[ "$head" == "vam ($version) "* ]] || fail "the changelog's newest entry is '$head', not vam ($version)"
 fi
 
 # ------------------------------------------------------------ icons
@@ -156,4 +199,4 @@ if [ ${#failures[@]} -gt 0 ]; then
   echo "${#failures[@]} check(s) failed"
   exit 1
 fi
-echo "installed layout under $usr: programs, menu entry, file type, icons, man pages and help archives"
+echo "installed layout under $usr: programs, menu and software-centre entries, file type, icons, man pages, changelog and help archives"

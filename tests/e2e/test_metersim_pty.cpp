@@ -6,12 +6,15 @@
 
 #include <QDateTime>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -19,8 +22,11 @@ constexpr quint32 kSeed = 3;
 
 class Sim {
 public:
-    explicit Sim(const QStringList& args)
+    // `setUp` may give the process another stdin before it starts.
+    explicit Sim(const QStringList& args, const std::function<void(QProcess&)>& setUp = {})
     {
+        if (setUp)
+            setUp(process_);
         process_.start(QStringLiteral(METERSIM), args + QStringList{QStringLiteral("--seed"), QString::number(kSeed)});
         while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
         }
@@ -166,6 +172,53 @@ TEST(MeterSimPty, LargeDumpOnOpenArrivesWhole)
     EXPECT_TRUE(got == expected);
 }
 
+// The end of a piped stdin means its starter has gone; any other stdin (a
+// terminal, /dev/null as a script's background job gets, a file) is no input
+// to wait for, so a simulator started with "&" keeps serving.
+TEST(MeterSimPty, OnlyTheEndOfAPipedStdinEndsIt)
+{
+    QTemporaryFile emptyFile;
+    ASSERT_TRUE(emptyFile.open());
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const QString terminalPath = QString::fromLatin1(::ptsname(master));
+    const struct {
+        const char* stdinIs;
+        QStringList extra;
+        std::function<void(QProcess&)> setUp;
+        std::function<void(QProcess&)> endInput;
+        bool ends;
+    } cases[] = {
+        {"a pipe, closed", {}, {}, [](QProcess& p) { p.closeWriteChannel(); }, true},
+        {"a pipe, closed, with --ignore-stdin", {QStringLiteral("--ignore-stdin")}, {},
+         [](QProcess& p) { p.closeWriteChannel(); }, false},
+        {"/dev/null", {}, [](QProcess& p) { p.setStandardInputFile(QProcess::nullDevice()); }, {}, false},
+        {"an empty file", {}, [&](QProcess& p) { p.setStandardInputFile(emptyFile.fileName()); }, {}, false},
+        {"a terminal, Ctrl+D typed", {}, [&](QProcess& p) { p.setStandardInputFile(terminalPath); },
+         [master](QProcess&) { ASSERT_EQ(::write(master, "\x04", 1), 1); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stdinIs);
+        Sim sim(QStringList{QStringLiteral("--model"), QStringLiteral("A101")} + c.extra, c.setUp);
+        ASSERT_TRUE(sim.Path().startsWith("/dev/"));
+        if (c.endInput)
+            c.endInput(sim.Process());
+        if (c.ends) {
+            EXPECT_EQ(sim.Exit(), 0);
+            continue;
+        }
+        EXPECT_EQ(sim.Exit(700), -1) << "ended";
+        ASSERT_TRUE(sim.Open());
+        sim.Send(MeterPollCommand(QStringLiteral("A101")));
+        EXPECT_FALSE(sim.Receive().isEmpty()) << "no answer to a poll";
+        sim.Process().terminate();
+        EXPECT_EQ(sim.Exit(), 0);
+    }
+    ::close(master);
+}
+
 TEST(MeterSimPty, ListensOnItsOwnTimeBase)
 {
     Sim sim({QStringLiteral("--model"), QStringLiteral("G4010"), QStringLiteral("--listen"), QStringLiteral("0.1")});
@@ -192,12 +245,6 @@ TEST(MeterSimPty, EndsAsTold)
         EXPECT_FALSE(sim.Receive().isEmpty());
         EXPECT_EQ(sim.Exit(), 3);
         EXPECT_TRUE(sim.HungUp());
-    }
-    {
-        SCOPED_TRACE("stdin closed");
-        Sim sim({QStringLiteral("--model"), QStringLiteral("A101")});
-        sim.Process().closeWriteChannel();
-        EXPECT_EQ(sim.Exit(), 0);
     }
     {
         SCOPED_TRACE("terminated while the program holds the line");

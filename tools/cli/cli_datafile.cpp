@@ -1,5 +1,6 @@
 #include "cli_datafile.h"
 
+#include "core/help/languagetable.h"
 #include "core/model/appstate.h"
 #include "core/logging/recordformat.h"
 #include "core/devices/catalogue.h"
@@ -82,7 +83,8 @@ QString DataFileModel(const QString& path)
 
 bool SayLoadDamage(const LoadResult& loaded, const QString& path, const char* command)
 {
-    const QString damage = DamageText(loaded, path);
+    const LanguageTable english; // vam-cli speaks English
+    const QString damage = DamageText(loaded, path, english);
     if (!damage.isEmpty())
         std::fprintf(stderr, "vam-cli %s: %s\n", command, qPrintable(damage.simplified()));
     return !loaded.NoReadableRecord();

@@ -57,7 +57,8 @@ int RunConfig(const QStringList& args)
     // A damaged file is not brought up to date: written back, what it lost
     // would be lost for good.
     if (status != ConfigReadStatus::Read || report.Condition != ConfigCondition::Sound) {
-        for (const QString& line : ConfigDamageText(path, report).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        // In English, whatever language the configuration chose: vam-cli speaks English.
+        for (const QString& line : ConfigDamageText(path, report, LanguageTable()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             std::fprintf(stderr, "vam-cli config: %s\n", line.toLocal8Bit().constData());
         return 1;
     }

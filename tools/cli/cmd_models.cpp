@@ -25,6 +25,7 @@ int RunModels(const QStringList& args)
         a.Report();
         return UsageError("models");
     }
+    std::puts("MODEL\tFAMILY\tCHANNELS\tPOLL COMMAND\tBAUD RATE");
     for (const CatalogueModel& m : CatalogueModels()) {
         const QString name = QString::fromLatin1(m.name);
         AppState state;
@@ -36,5 +37,9 @@ int RunModels(const QStringList& args)
         std::fputs(line.toUtf8().constData(), stdout);
         std::fputc('\n', stdout);
     }
+    // vam-cli has no baud-rate option: a "-" model is opened at the default rate.
+    std::printf("\"-\" under BAUD RATE: set on the meter, not fixed by the model. Choose the same rate in VAM's "
+                "settings (vam-cli opens the port at %s bps).\n",
+                qPrintable(AppState().Baudrate));
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -18,7 +19,9 @@ const char kUsage[] =
     "Usage: vam-metersim --model MODEL [OPTIONS]\n"
     "Behaves as one meter of MODEL (see 'vam-cli models') on a pseudo-terminal.\n"
     "The first line on stdout is the slave path to open as the serial port.\n"
-    "Runs until SIGTERM/SIGINT or until stdin reaches its end.\n"
+    "Runs until SIGTERM/SIGINT, or until its stdin ends when that is a pipe\n"
+    "(the program that started it has gone); a terminal, /dev/null or a file\n"
+    "on stdin is never read, so it keeps running in the background ('&').\n"
     "\n"
     "  --seed N          repeatable values (default 1)\n"
     "  --listen SECONDS  print a reading every SECONDS (fractions allowed)\n"
@@ -32,7 +35,7 @@ const char kUsage[] =
     "  --split           send replies in random pieces with small delays\n"
     "  --drop-after N    close the line and exit with 3 after N replies\n"
     "  --no-crlf         replies end with LF only or nothing\n"
-    "  --ignore-stdin    keep running when stdin ends\n"
+    "  --ignore-stdin    keep running when a piped stdin ends too\n"
     "  --stdout          write to stdout instead of a pseudo-terminal and exit:\n"
     "                    --count N readings (default 10), or the --dump print\n"
     "  --count N         readings written by --stdout\n";
@@ -51,6 +54,17 @@ bool ToInt(const char* text, long long lo, long long hi, long long& out)
     errno = 0;
     out = std::strtoll(text, &end, 10);
     return errno == 0 && end != text && *end == '\0' && out >= lo && out <= hi;
+}
+
+// Only a pipe or a socket on stdin is a line to the program that started the
+// simulator, whose end says that program has gone (a test harness, a script
+// piping into it). A terminal is not: read from the background ("&" in an
+// interactive shell) it stops the simulator with SIGTTIN. Nor is /dev/null,
+// which a script gives its background jobs, or a file: both end at once.
+bool StdinIsALine()
+{
+    struct stat st {};
+    return ::fstat(STDIN_FILENO, &st) == 0 && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
 }
 
 bool WriteAll(int fd, const QByteArray& bytes)
@@ -144,6 +158,7 @@ int main(int argc, char** argv)
     }
     if (opt.dumpNow && !haveDump)
         return UsageError("--dump-now needs --dump N");
+    opt.watchStdin = opt.watchStdin && StdinIsALine();
 
     if (toStdout)
         return WriteAll(STDOUT_FILENO, MeterServer::StdoutText(opt, count)) ? kExitOk : kExitError;

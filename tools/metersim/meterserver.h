@@ -23,7 +23,7 @@ struct SimOptions {
     bool split = false;
     bool noCrLf = false;
     int dropAfter = -1;       // >= 0: pull the cable after this many replies
-    bool watchStdin = true;   // end when stdin reaches its end
+    bool watchStdin = true;   // end when stdin, a pipe, reaches its end
 };
 
 // Exit codes of the simulator.

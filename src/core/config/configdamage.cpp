@@ -1,6 +1,7 @@
 // Tells a damaged configuration from a sound one, and the texts that say so.
 #include "core/config/configfile.h"
 #include "core/config/configshared.h"
+#include "core/help/languagetable.h"
 
 using namespace configfile_detail;
 
@@ -128,28 +129,26 @@ void DamageCheck::Finish(ConfigReport& report, qint64 size) const
 
 } // namespace configfile_detail
 
-QString ConfigDamageText(const QString& path, const ConfigReport& report)
+namespace {
+enum Text { kDamaged = 358, kUnreadable = 359, kNotRead = 360, kKept = 361, kLeftAsItIs = 362 };
+}
+
+// The sentences come from the language table; what was found (line numbers,
+// sections) stays in the words the reader gave it.
+QString ConfigDamageText(const QString& path, const ConfigReport& report, const LanguageTable& lang)
 {
     QString text;
     if (report.Condition == ConfigCondition::Damaged)
-        text = QStringLiteral("The configuration '%1' is damaged: %2.").arg(path, report.Damage.join(QStringLiteral("; ")));
+        text = lang[kDamaged].arg(path, report.Damage.join(QStringLiteral("; ")));
     else if (report.Condition == ConfigCondition::Unreadable)
-        text = QStringLiteral("The configuration '%1' could not be read: %2.").arg(path, report.Error);
+        text = lang[kUnreadable].arg(path, report.Error);
     else
         return {};
     if (!report.Reset.isEmpty())
-        text += QStringLiteral("\nNot read from it (left at their defaults): %1.").arg(report.Reset.join(QStringLiteral(", ")));
+        text += QLatin1Char('\n') + lang[kNotRead].arg(report.Reset.join(QStringLiteral(", ")));
     return text;
 }
 
-QString ConfigKeptNotice()
-{
-    return QStringLiteral("The file is left as it is; File > Save settings writes the current settings into it.");
-}
+QString ConfigKeptNotice(const LanguageTable& lang) { return lang[kKept]; }
 
-QString ConfigLeftAsItIsText(const QString& path)
-{
-    return QStringLiteral("'%1' is damaged or could not be read and was left as it is "
-                          "(File > Save settings writes it).")
-        .arg(path);
-}
+QString ConfigLeftAsItIsText(const QString& path, const LanguageTable& lang) { return lang[kLeftAsItIs].arg(path); }

@@ -134,11 +134,11 @@ struct ConfigReport {
 
 // The message about a damaged or unreadable configuration: the file, what is
 // wrong with it and what was not taken from it ("" for a sound or missing one).
-QString ConfigDamageText(const QString& path, const ConfigReport& report);
+QString ConfigDamageText(const QString& path, const ConfigReport& report, const LanguageTable& lang);
 // What the window adds to it: the file stays as it is until the user saves.
-QString ConfigKeptNotice();
+QString ConfigKeptNotice(const LanguageTable& lang);
 // Said instead of writing it when a write the user did not ask for finds such a file.
-QString ConfigLeftAsItIsText(const QString& path);
+QString ConfigLeftAsItIsText(const QString& path, const LanguageTable& lang);
 
 // Reads `path` and applies it. Points := 100, GraphCount := 0 and LogCount := 0
 // first; settings whose keys are missing keep their values. The device is

@@ -33,6 +33,10 @@ struct FontSpec {
     bool Strikethrough = false;
     bool Underline = false;
     ColorValue Color = 0; // the control's text colour
+    // A configuration named this font (it has a (FONT) part). A named font
+    // applies whether or not the window's placement is stored: files written
+    // by vam-cli config carry fonts without placements.
+    bool Named = false;
 };
 
 struct ReadingsWindowLayout {

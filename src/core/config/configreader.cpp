@@ -493,6 +493,7 @@ private:
         SkipToSubsection();
         if (AtEnd() || KeyOf(line_) != QLatin1String("(font)"))
             return;
+        f.Named = true;
         Advance();
         while (!AtEnd() && !AtSubsectionOrHeader()) {
             const QString key = KeyOf(line_), value = ValueOf(line_);

@@ -156,6 +156,13 @@ bool ApplyStartupFallbacks(AppState& s, double now)
     return deviceChanged;
 }
 
+void ApplyFirstStartDefaults(AppState& s, const QString& usbAdapter)
+{
+    s.PollValues = !PollCommandFor(s.DeviceName.isEmpty() ? kDefaultDevice : s.DeviceName).isEmpty();
+    if (!usbAdapter.isEmpty())
+        s.SerialPort = usbAdapter;
+}
+
 StartDataFilePlan PlanStartDataFile(AppState& s, double today)
 {
     StartDataFilePlan plan;
@@ -337,7 +344,7 @@ CommandOutcome WriteSettingsUnasked(AppState& s, const LanguageTable& lang, cons
 {
     if (s.ConfigUnreadable) {
         CommandOutcome out;
-        out.Status = ConfigLeftAsItIsText(s.ConfigFileName);
+        out.Status = ConfigLeftAsItIsText(s.ConfigFileName, lang);
         return out;
     }
     return WriteSettings(s, lang, layout);

@@ -8,7 +8,8 @@
 //                 SettingsStore(RegistryApp), ApplyInitialDefaults.
 // Each start-up pass (at start and after a configuration switch):
 //                 BeginStartupPass, ResolveConfigFileName, ApplyCommandLine,
-//                 ReadConfig (core/configfile.h), EnsureFolders,
+//                 ReadConfig (core/configfile.h), ApplyFirstStartDefaults
+//                 (no configuration yet), EnsureFolders,
 //                 InstallHelpFiles, LoadRecentFiles, ApplyStartupFallbacks,
 //                 PlanStartDataFile (+ DataFile::OpenDataFile, UpdateRecentFiles),
 //                 FinishStartupPass.
@@ -63,6 +64,12 @@ QStringList EnsureFolders(const AppState& s, const LanguageTable& lang);
 // Without a device the J7010 is selected (true: the value windows must be
 // rebuilt); without a port "COM1" is used and ConnectAtStart cleared.
 bool ApplyStartupFallbacks(AppState& s, double now);
+
+// A first start (no configuration yet) proposes what the settings dialog
+// then shows: polling when the device (J7010 when none is chosen) has a poll
+// command, since a meter that answers polls only would never be heard
+// otherwise, and `usbAdapter` as the port unless it is "" (none found).
+void ApplyFirstStartDefaults(AppState& s, const QString& usbAdapter);
 
 // Which data file the pass loads.
 struct StartDataFilePlan {

@@ -173,6 +173,15 @@ void SelectDeviceFamily(AppState& s, const QString& name)
         s.Baudrate = forced;
 }
 
+QString PollCommandFor(const QString& name)
+{
+    if (!FindModel(name))
+        return QString();
+    AppState scratch;
+    SelectDeviceFamily(scratch, name);
+    return scratch.PollCommand;
+}
+
 bool ApplyDevice(AppState& s, const QString& name, double now)
 {
     if (name.isEmpty())

@@ -50,6 +50,9 @@ QString CanonicalModelName(const QString& name);
 // reply time-out, forced baud rate). A name of no family changes only the time-out.
 void SelectDeviceFamily(AppState& state, const QString& name);
 
+// The command that asks the model for a reading; "" for a name outside the catalogue.
+QString PollCommandFor(const QString& name);
+
 // The state part of selecting a device: family set-up, channel records re-made
 // with their defaults, current readings cleared (alarm settings kept). Returns
 // false and changes nothing for an empty name. The caller rebuilds the value

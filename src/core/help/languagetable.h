@@ -1,13 +1,15 @@
 #pragma once
-// The process-wide table of interface texts: 350 entries, filled for one of
-// three languages at a time from data files compiled in as resources.
+// The process-wide table of interface texts, filled for one of three
+// languages at a time from data files compiled in as resources. Entries 0..349
+// are the classic table (349 names the language); the program's later
+// messages follow from 350.
 
 #include <QString>
 #include <array>
 
 class LanguageTable {
 public:
-    static constexpr int kSize = 350;
+    static constexpr int kSize = 400;
     static constexpr int kLanguageNameIndex = 349;
     enum Language : qint16 { English = 0, French = 1, Dutch = 2 };
 
@@ -21,7 +23,7 @@ public:
     // tried table still loaded. Callers follow it with SetLanguage.
     qint16 LanguageIndexFromName(const QString& name);
 
-    // Entry n ("" outside 0..349).
+    // Entry n ("" outside 0..kSize-1).
     const QString& Text(int n) const;
     const QString& operator[](int n) const { return Text(n); }
 

@@ -823,7 +823,7 @@ DataFile::OpenResult DataFile::OpenDataFile(LogTable& table, const QString& prev
         r.load = LoadDataFile(table, s_.LogFileName, progress);
         if (!r.load.report.ok) {
             r.report = r.load.report;
-        } else if (const QString damage = DamageText(r.load, s_.LogFileName); !damage.isEmpty()) {
+        } else if (const QString damage = DamageText(r.load, s_.LogFileName, lang_); !damage.isEmpty()) {
             r.report.showMessage = true;
             r.report.title = lang_[kFileToOpen];
             r.report.message = damage;

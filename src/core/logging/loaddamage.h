@@ -5,6 +5,7 @@
 #include <QString>
 
 struct LoadResult;
+class LanguageTable;
 
 // What loading found damaged. Skipped lines are neither blank, header nor
 // record: garbage, or a record cut off (a quote left open or, at the end of
@@ -21,6 +22,6 @@ struct LoadDamage {
 // The words the window and vam-cli use for a loaded file's damage ("" for a
 // sound file): "3 damaged line(s) skipped in FILE, the first at line 17."
 // A file without a readable record says so in a second sentence.
-QString DamageText(const LoadResult& result, const QString& path);
+QString DamageText(const LoadResult& result, const QString& path, const LanguageTable& lang);
 // The question before such a file becomes the file logging appends to.
-QString AdoptUnreadableQuestion(const LoadResult& result, const QString& path);
+QString AdoptUnreadableQuestion(const LoadResult& result, const QString& path, const LanguageTable& lang);

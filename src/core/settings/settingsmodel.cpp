@@ -145,11 +145,14 @@ void SettingsModel::Open()
         if (act_.setDevice)
             act_.setDevice(s_.DeviceName);
     }
-    savedDevice_ = s_.DeviceName;
-    savedChannelCount_ = s_.ChannelCount;
-    savedPollInterval_ = s_.PollInterval;
-    savedLogInterval_ = s_.LogInterval;
-    savedPort_ = s_.SerialPort;
+    saved_.settings = s_;
+    saved_.settingsTab = s_.SettingsTab;
+    saved_.autoArrange = s_.AutoArrange;
+    saved_.extendFrame = s_.ExtendFrame;
+    saved_.channelCount = s_.ChannelCount;
+    saved_.channels = s_.Channels;
+    saved_.configChanged = s_.ConfigChanged;
+    tried_ = false;
     TakeDraft();
     BuildPortList();
 }
@@ -354,6 +357,7 @@ bool SettingsModel::Ok(SettingsProblem* problem)
     s_.TerminalFactor = d_.terminalFactor;
     s_.ExtendFrame = d_.extendFrame;
     s_.AutoArrange = d_.autoArrange;
+    tried_ = true;
     Call(act_.savePreferences);
     s_.Points = qBound(kMinPoints, d_.points, kMaxPoints);
     s_.LimitToPoints = d_.limitToPoints;
@@ -381,11 +385,16 @@ bool SettingsModel::Ok(SettingsProblem* problem)
     // 10.
     s_.PollValues = d_.pollValues;
     s_.ConfigChanged = true;
+    // Readings from another line or meter would not belong to the run:
+    // it ends here, while the table still has the old device's columns.
+    const QString lineChange = LineChange();
+    if (s_.LogActive && !lineChange.isEmpty() && act_.stopLogging)
+        act_.stopLogging(QStringLiteral("Logging stopped: the settings changed ") + lineChange + QLatin1Char('.'));
 
     // 11. A new device: its channels, value windows and print header. The
     // table is set up after the channel flags below, so the columns of the
     // channels switched off are hidden at once.
-    const bool deviceChanged = s_.DeviceName != savedDevice_;
+    const bool deviceChanged = s_.DeviceName != saved_.settings.DeviceName;
     if (deviceChanged) {
         if (act_.setDevice)
             act_.setDevice(s_.DeviceName);
@@ -400,10 +409,13 @@ bool SettingsModel::Ok(SettingsProblem* problem)
     if (deviceChanged)
         Call(act_.rebuildTable);
 
-    // 13.
+    // 13. Graphs are set up again by the new device or language only: a
+    // recorder would lose its points, a table graph its page.
     confirmed_ = true;
-    Call(act_.retranslate);
-    Call(act_.showValueWindows);
+    if (s_.LanguageIndex != saved_.settings.LanguageIndex)
+        Call(act_.retranslate);
+    if (act_.followChannels)
+        act_.followChannels(deviceChanged ? std::vector<ChannelRecord>() : saved_.channels);
     if (deviceChanged) {
         Call(act_.saveSettingsAs);
     } else if (act_.testTableAlarms) {
@@ -414,13 +426,34 @@ bool SettingsModel::Ok(SettingsProblem* problem)
     return true;
 }
 
+QString SettingsModel::LineChange() const
+{
+    const AppSettings& was = saved_.settings;
+    QStringList changes;
+    const auto from = [&](const char* what, const QString& before, const QString& now) {
+        if (before != now)
+            changes << QStringLiteral("the %1 (%2 to %3)").arg(QLatin1String(what), before, now);
+    };
+    from("serial port", was.SerialPort, s_.SerialPort);
+    from("baud rate", was.Baudrate, s_.Baudrate);
+    from("device", was.DeviceName, s_.DeviceName);
+    if (changes.size() > 1)
+        changes.last().prepend(QStringLiteral("and "));
+    return changes.join(changes.size() > 2 ? QStringLiteral(", ") : QStringLiteral(" "));
+}
+
 void SettingsModel::Cancel()
 {
-    s_.ChannelCount = savedChannelCount_;
-    s_.DeviceName = savedDevice_;
-    s_.PollInterval = savedPollInterval_;
-    s_.LogInterval = savedLogInterval_;
-    s_.SerialPort = savedPort_;
+    // A failed OK may have applied part of the draft: all of it goes back.
+    static_cast<AppSettings&>(s_) = saved_.settings;
+    s_.SettingsTab = saved_.settingsTab;
+    s_.AutoArrange = saved_.autoArrange;
+    s_.ExtendFrame = saved_.extendFrame;
+    s_.ChannelCount = saved_.channelCount;
+    s_.Channels = saved_.channels;
+    s_.ConfigChanged = saved_.configChanged;
+    if (tried_)
+        Call(act_.savePreferences);
     // The language shown while choosing goes; the program's stays.
     lang_.SetLanguage(s_.LanguageIndex);
     if (!s_.SerialPort.isEmpty())

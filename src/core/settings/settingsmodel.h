@@ -7,8 +7,11 @@
 // OK applies the device, language, port, system, baud, unit, arrangement,
 // points and start-up switches before the port is re-initialised and the
 // intervals are checked, so a later failure keeps the dialog open with those
-// already taken; Cancel then restores the device, channel count, intervals
-// and port it saved when it opened.
+// already taken; Cancel then puts back every setting as it was when the
+// dialog opened. A successful OK changes only what the settings changed:
+// logging goes on unless the line to the meter (port, baud rate, device)
+// changed, the windows follow the channel switches, and the windows are
+// retranslated only for another language.
 
 #include "core/model/appstate.h"
 
@@ -106,11 +109,14 @@ struct SettingsActions {
     std::function<void()> configurePort;             // the port set up again after Cancel
     std::function<void(const QString&)> setDevice;   // a model selected: channels, value windows
     std::function<void()> rebuildTable;              // the table set up for the device
-    std::function<void()> showValueWindows;          // the value windows shown by their channel flags
+    // The value windows and the table columns follow the channel switches;
+    // `before` holds the switches as they were (empty after another device).
+    std::function<void(const std::vector<ChannelRecord>& before)> followChannels;
+    std::function<void(const QString& why)> stopLogging; // the run ends (its stop record), told as `why`
     std::function<void()> saveSettingsAs;            // after a device change
     std::function<void(int channel)> testTableAlarms;
     std::function<void()> savePreferences;           // SettingsTab, AutoArrange, ExtendFrame into the store
-    std::function<void()> retranslate;               // every window's captions from the language table
+    std::function<void()> retranslate;               // another language: every window's captions, the graphs
 };
 
 // Which control a failed OK puts the focus on.
@@ -163,9 +169,22 @@ public:
     bool IsOpen() const { return open_; }
 
     // What Open saved (for Cancel).
-    const QString& SavedDevice() const { return savedDevice_; }
+    const QString& SavedDevice() const { return saved_.settings.DeviceName; }
+    // Why logging cannot go on with the applied settings ("" when it can):
+    // the serial port, the baud rate or the device is not what it was.
+    QString LineChange() const;
 
 private:
+    // Everything OK may change, as it was when the dialog opened.
+    struct Snapshot {
+        AppSettings settings;
+        qint16 settingsTab = 0;
+        bool autoArrange = true, extendFrame = true;
+        qint16 channelCount = 0;
+        std::vector<ChannelRecord> channels;
+        bool configChanged = false;
+    };
+
     void TakeDraft();
     void DefaultChannels(const QString& name);
     QString InputError(int fieldText) const;
@@ -174,11 +193,8 @@ private:
     LanguageTable& lang_;
     SettingsActions act_;
     SettingsDraft d_;
-    QString savedDevice_;
-    qint16 savedChannelCount_ = 0;
-    qint32 savedPollInterval_ = 0;
-    qint32 savedLogInterval_ = 0;
-    QString savedPort_;
+    Snapshot saved_;
     bool open_ = false;
     bool confirmed_ = false;
+    bool tried_ = false; // an OK got as far as storing preferences
 };

@@ -2,34 +2,42 @@
 
 #include "comm/portnames.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
-QStringList AvailablePortNames()
+QList<SystemPort> SystemPorts()
 {
-    QStringList names;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString path = info.systemLocation();
-        if (path.startsWith(QLatin1String("/dev/ttyS"))) {
-            bool ok = false;
-            const int n = path.mid(9).toInt(&ok);
-            if (ok && n + 1 <= 255) {
-                names << QStringLiteral("COM%1").arg(n + 1);
-                continue;
-            }
-        }
-        names << path;
+    QList<SystemPort> ports;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        ports << SystemPort{info.systemLocation(), info.description(), info.manufacturer(), info.serialNumber(),
+                            info.hasVendorIdentifier()};
+    return ports;
+}
+
+QList<PortLink> SerialPortLinks(const QString& folder)
+{
+    QList<PortLink> links;
+    const QFileInfoList found = QDir(folder).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
+    for (const QFileInfo& link : found) {
+        if (!link.isSymLink())
+            continue;
+        // The links are relative ("../../ttyUSB0"); the device is what they resolve to.
+        const QString target = link.canonicalFilePath();
+        if (!target.isEmpty())
+            links << PortLink{link.absoluteFilePath(), target};
     }
-    return names;
+    return links;
+}
+
+QList<PortEntry> SystemPortEntries(const QString& current)
+{
+    return PortEntries(SystemPorts(), SerialPortLinks(), PortPresent(current) ? current : QString());
 }
 
 bool PortPresent(const QString& portName)
 {
+    // Pseudo-terminals and adapters the port enumeration does not list count too.
     const QString path = PortDevicePath(portName.trimmed());
-    if (path.isEmpty())
-        return false;
-    if (AvailablePortNames().contains(portName.trimmed(), Qt::CaseInsensitive))
-        return true;
-    // Pseudo-terminals and adapters the port enumeration does not list.
-    return QFileInfo::exists(path);
+    return !path.isEmpty() && QFileInfo::exists(path);
 }

@@ -198,12 +198,14 @@ void LayoutKeeper::Apply(const ConfigLayout& layout, const ChildWindows& childre
         if (!value)
             continue;
         const ReadingsWindowLayout& r = layout.Readings[size_t(ch)];
+        if (r.ValueFont.Named || r.UnitFont.Named || Stored(r.Window)) {
+            value->ApplyFonts(FontOf(r.ValueFont, value->ValueLabel()->font()),
+                              FontOf(r.UnitFont, value->UnitLabel()->font()));
+            if (size_t(ch) < s_.Channels.size())
+                s_.Channel(ch).Color = r.ValueFont.Color;
+        }
         if (!Stored(r.Window))
-            continue; // no section for this channel: the arrangement places it
-        value->ApplyFonts(FontOf(r.ValueFont, value->ValueLabel()->font()),
-                          FontOf(r.UnitFont, value->UnitLabel()->font()));
-        if (size_t(ch) < s_.Channels.size())
-            s_.Channel(ch).Color = r.ValueFont.Color;
+            continue; // no placement for this channel: the arrangement places it
         if (!r.Visible)
             sub->hide();
         ApplyPlacement(sub, r.Window);
@@ -211,7 +213,7 @@ void LayoutKeeper::Apply(const ConfigLayout& layout, const ChildWindows& childre
     if (children.Table) {
         ApplyPlacement(children.Table, layout.Table.Window);
         if (auto* table = qobject_cast<TableWindow*>(children.Table->widget())) {
-            if (Stored(layout.Table.Window)) // the defaults stay until a file names a font
+            if (layout.Table.Font.Named || Stored(layout.Table.Window)) // the defaults stay until a file names a font
                 table->ApplyFont(FontOf(layout.Table.Font, table->View()->font()));
             if (!layout.Table.ColumnWidths.isEmpty())
                 table->StelNieuweKolomBreedteIn(

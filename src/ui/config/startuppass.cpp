@@ -41,8 +41,8 @@ void RunStartupPass(MainWindow& w, const StartupPassParts& p)
     const ConfigReadStatus status = ReadConfig(s, lang, p.layout, s.ConfigFileName, &report);
     if (status == ConfigReadStatus::NoFile)
         s.Points = kDefaultPointsNewConfig; // a new configuration
-    else if (const QString damage = ConfigDamageText(s.ConfigFileName, report); !damage.isEmpty())
-        w.ShowWarning(QStringLiteral("VAM"), damage + QLatin1Char('\n') + ConfigKeptNotice());
+    else if (const QString damage = ConfigDamageText(s.ConfigFileName, report, lang); !damage.isEmpty())
+        w.ShowWarning(QStringLiteral("VAM"), damage + QLatin1Char('\n') + ConfigKeptNotice(lang));
     if (s.LogCount == 0 && p.rows.Count() > 0)
         p.table.InitieerTabel(); // the rows of the old set-up are gone with their count
 
@@ -50,6 +50,8 @@ void RunStartupPass(MainWindow& w, const StartupPassParts& p)
     // (vam refuses a --model that names no model before a window opens.)
     if (const QString model = ValidateDeviceName(p.options.Model); !model.isEmpty())
         s.DeviceName = model;
+    if (status == ConfigReadStatus::NoFile)
+        ApplyFirstStartDefaults(s, FirstUsbAdapter(p.conn.portEntries()));
     if (p.options.Listen)
         s.PollValues = false;
     for (const QString& m : EnsureFolders(s, lang))

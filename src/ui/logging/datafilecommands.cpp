@@ -21,7 +21,7 @@
 namespace {
 enum Text {
     kOverwrite = 17, kSaveCurrentData = 55, kDataFiles = 81, kFileToSaveAs = 85, kFileToOpen = 86,
-    kAllFiles = 114, kNewFileToSaveAs = 117,
+    kAllFiles = 114, kNewFileToSaveAs = 117, kHeldBack = 363,
 };
 
 bool SameFile(const QString& a, const QString& b)
@@ -166,7 +166,7 @@ bool DataFileCommands::OpenFile(const QString& path)
     Progress(101);
     if (result.load.NoReadableRecord()) {
         // Nothing in it reads as a record: logging appends to it only when the user says so.
-        if (hooks_.ask(lang_[kFileToOpen], AdoptUnreadableQuestion(result.load, path), false) != QMessageBox::Yes) {
+        if (hooks_.ask(lang_[kFileToOpen], AdoptUnreadableQuestion(result.load, path, lang_), false) != QMessageBox::Yes) {
             // Logging keeps writing where it did, and the table shows that file again.
             s_.LogFileName = previous;
             s_.DatestampFileName = previousDatestamp;
@@ -244,12 +244,7 @@ bool DataFileCommands::SaveHeldBackRecords(bool mayAsk)
         std::fprintf(stderr, "vam: %d records could not be written to '%s' and are lost\n", left, qPrintable(target));
         return true;
     }
-    const QString question =
-        QStringLiteral("%1 logged records could not be written to '%2'.\r\n\r\n"
-                       "Save the table under another name before the program ends?\r\n"
-                       "(No ends the program without them; Cancel keeps it running.)")
-            .arg(left)
-            .arg(QDir::toNativeSeparators(target));
+    const QString question = lang_[kHeldBack].arg(left).arg(QDir::toNativeSeparators(target));
     for (;;) {
         const int answer = hooks_.ask(QStringLiteral("VAM"), question, true);
         if (answer == QMessageBox::Cancel)

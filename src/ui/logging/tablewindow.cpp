@@ -29,7 +29,7 @@
 namespace {
 enum Text { kDeleteEntry = 10, kTable = 21, kOk = 39, kCancel = 40, kDeleteQuestion = 52, kDelete = 53, kDeleteAll = 54,
             kSelectAll = 63, kRenumber = 66, kCopy = 113, kEditInfo = 92, kEditRefused = 204, kRelativeClock = 205,
-            kReferencePoint = 206, kMultipleLines = 222, kExclude = 278 };
+            kReferencePoint = 206, kMultipleLines = 222, kExclude = 278, kRecordsRemoved = 352 };
 
 QString WithoutTrailingBreaks(QString s)
 {
@@ -86,10 +86,11 @@ TableWindow::TableWindow(AppState& state, const LanguageTable& language, LogTabl
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
 
-    auto action = [this](auto slot, const QKeySequence& key = {}) {
+    // No keys here: Ctrl+C, Del and Ctrl+A are the Edit menu's, which acts on
+    // the table when it is the active window (a second binding of a key is
+    // ambiguous, and Qt then runs neither).
+    auto action = [this](auto slot) {
         auto* a = new QAction(this);
-        a->setShortcut(key);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         connect(a, &QAction::triggered, this, slot);
         view_->addAction(a);
         return a;
@@ -99,10 +100,10 @@ TableWindow::TableWindow(AppState& state, const LanguageTable& language, LogTabl
         a->setSeparator(true);
         view_->addAction(a);
     };
-    actCopy_ = action([this] { CopyElementen(); }, QKeySequence::Copy);
-    actDelete_ = action([this] { RunGated(gate, [this] { WisTabelRij(); }); }, QKeySequence::Delete);
+    actCopy_ = action([this] { CopyElementen(); });
+    actDelete_ = action([this] { RunGated(gate, [this] { WisTabelRij(); }); });
     separator();
-    actSelectAll_ = action([this] { SelecteerAlles(); }, QKeySequence::SelectAll);
+    actSelectAll_ = action([this] { SelecteerAlles(); });
     separator();
     actExclude_ = action([this] { Exclude(); });
     actEditInfo_ = action([this] { RunGated(gate, [this] { EditInfo(); }); });
@@ -154,10 +155,21 @@ void TableWindow::LaadVensterTitel()
 
 void TableWindow::StelTabelIn()
 {
+    // The user's column widths stay while the columns are the same ones (a
+    // file of the same meter opened, the settings confirmed).
+    const int columnsBefore = table_.columnCount();
+    const QList<int> widths = KolomBreedtes();
     table_.SetLayout(s_);
     table_.LoadCaptions(lang_);
     s_.TableColumnCount = qint16(table_.InfoColumn());
     InitKolomBreedte();
+    if (columnsBefore > 0 && table_.columnCount() == columnsBefore)
+        StelNieuweKolomBreedteIn(widths);
+    ShowChannelColumns();
+}
+
+void TableWindow::ShowChannelColumns()
+{
     for (int c = 0; c < table_.columnCount(); ++c) {
         const int channel = table_.ChannelOfColumn(c);
         view_->setColumnHidden(c, channel > 0 && !s_.ChannelInUse(channel));
@@ -424,9 +436,8 @@ bool TableWindow::WisTabelRij()
     // The question says what the answer does: these records leave the data file.
     QString question = WithoutTrailingBreaks(lang_[kDeleteQuestion]);
     if (file_ && !refs.empty() && !file_->RewriteTarget().isEmpty())
-        question += QStringLiteral("\n\n%1 record(s) will be removed from the data file %2.")
-                        .arg(refs.size())
-                        .arg(QFileInfo(file_->RewriteTarget()).fileName());
+        question += QStringLiteral("\r\n\r\n")
+                    + lang_[kRecordsRemoved].arg(refs.size()).arg(QFileInfo(file_->RewriteTarget()).fileName());
     if (Ask(lang_[all ? kDeleteAll : kDelete], question) != QMessageBox::Yes)
         return false;
     table_.RemoveRows(rows);

@@ -45,6 +45,8 @@ public:
     // Columns for the current device, default widths, columns of channels
     // not in use hidden; TableColumnCount follows.
     void StelTabelIn();
+    // The columns of the channels not in use hidden, the others shown.
+    void ShowChannelColumns();
     void InitKolomBreedte();
     // Stored widths in twips, column 0 first (the configuration's "(COLUMNS)").
     void StelNieuweKolomBreedteIn(const QList<int>& twips);

@@ -10,6 +10,7 @@
 #include "ui/settings/settingsdialog.h"
 #include "ui/shell/mainwindow.h"
 #include "ui/terminal/terminalwindow.h"
+#include "ui/values/valuewindowset.h"
 
 SettingsHooks MainWindowSettingsHooks(MainWindow& w, bool firstStart)
 {
@@ -21,21 +22,21 @@ SettingsHooks MainWindowSettingsHooks(MainWindow& w, bool firstStart)
         conn.SluitCommPoort();
     };
     h.scanPorts = [&conn] { return conn.ZoekSerielePoorten(); };
-    h.initPort = [&conn] {
-        conn.initCommPoort();
-        const bool ok = conn.ActionResult() != Connection::ResultFailed;
-        conn.PlaatsAanduidingenCOM(); // a running measurement ticks on
-        return ok;
-    };
+    h.portEntries = [&conn] { return conn.portEntries(); };
+    // The tick waits for the dialog to close: armed now, it would open the
+    // port behind a dialog that may still be cancelled.
+    h.initPort = [&conn] { return conn.ApplyPortSettings(); };
+    h.stopLogging = [&conn](const QString& why) { conn.StopLogging(why); };
     h.configurePort = [&conn] {
         conn.InstellenCommPoort();
         conn.PlaatsAanduidingenCOM();
     };
     h.setDevice = [&w](const QString& name) { w.SetDevice(name); };
     h.rebuildTable = [&w] { w.Table()->StelTabelIn(); };
-    h.showValueWindows = [&w] {
+    h.followChannels = [&w](const std::vector<ChannelRecord>& before) {
         w.ApplyFrameStyles();
-        w.ShowValueWindows();
+        w.Values().FollowChannels(before);
+        w.Table()->ShowChannelColumns();
     };
     if (firstStart)
         // A first set-up is written where the configuration belongs, not asked for.
@@ -67,6 +68,7 @@ bool RunMainWindowSettings(MainWindow& w, bool firstStart)
 {
     AppState& s = w.State();
     const bool ok = RunSettingsDialog(s, w.Language(), MainWindowSettingsHooks(w, firstStart), &w);
+    w.Conn().PlaatsAanduidingenCOM(); // a running measurement ticks on
     if (ok) {
         s.ConfigChanged = true;
         w.Graphs().SetColors();

@@ -9,6 +9,7 @@ struct SettingsHooks;
 // The hooks of the dialog opened from `frame`; a first start writes its
 // set-up where the configuration belongs instead of asking for a name.
 SettingsHooks MainWindowSettingsHooks(MainWindow& frame, bool firstStart);
-// Runs the dialog; after OK the windows take the new colours, caption and
-// arrangement. True after OK.
+// Runs the dialog; a running measurement ticks on however it closed, and
+// after OK the windows take the new colours, caption and arrangement. True
+// after OK.
 bool RunMainWindowSettings(MainWindow& frame, bool firstStart);

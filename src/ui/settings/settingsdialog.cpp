@@ -51,7 +51,7 @@ SettingsDialog::SettingsDialog(AppState& state, LanguageTable& language, Setting
     prompts.askYesNo = [this](const QString& title, const QString& text) { return AskYesNo(title, text); };
     prompts.chooseFolder = [this](const QString& title, const QString& folder) { return ChooseFolder(title, folder); };
 
-    communication_ = new CommunicationPage(model_, lang_);
+    communication_ = new CommunicationPage(model_, lang_, hooks_.portEntries);
     measure_ = new MeasurePage(model_, lang_);
     log_ = new LogPage(model_, lang_);
     windows_ = new WindowsPage(model_, lang_);

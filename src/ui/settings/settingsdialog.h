@@ -7,6 +7,7 @@
 // a page of its own; the dialog holds the buttons, the messages and what one
 // page does to another.
 
+#include "comm/portlisting.h"
 #include "core/settings/settingsmodel.h"
 #include "ui/settings/intervalbox.h"
 
@@ -30,6 +31,8 @@ class ColoursPage;
 
 struct SettingsHooks : SettingsActions {
     std::function<void(const QString& topic)> showHelp;
+    // What the system knows of its ports, shown beside their names.
+    std::function<QList<PortEntry>()> portEntries;
     // Message boxes; when empty the platform's are shown.
     std::function<void(const QString& title, const QString& text)> warning;     // exclamation icon
     std::function<void(const QString& title, const QString& text)> information; // information icon

@@ -1,4 +1,5 @@
 #include "ui/shell/mainwindow.h"
+#include "ui/shell/shortcuts.h"
 
 #include "comm/connection.h"
 #include "core/config/configfile.h"
@@ -25,6 +26,7 @@
 #include "ui/settings/settingscommands.h"
 #include "ui/shell/datacommands.h"
 #include "ui/shell/editcommands.h"
+#include "ui/shell/recentfilesmenu.h"
 #include "ui/shell/statuspanels.h"
 #include "ui/shell/windowrecorder.h"
 #include "ui/terminal/terminalwindow.h"
@@ -157,8 +159,9 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     dataCmds_ = new DataCommands(s_, lang_, *conn_, *graphs_, [this] { RefreshIndications(); }, this);
     values_ = new ValueWindowSet(s_, lang_, *mdi_, *layoutKeeper_, std::move(vh), this);
     BuildMenus();
-    dataCmds_->fileActions = [this] { return recentActions_ + QList<QAction*>{actNew_, actOpen_, actSaveAs_, actReadSettings_}; };
+    dataCmds_->fileActions = [this] { return recent_->Actions() + QList<QAction*>{actNew_, actOpen_, actSaveAs_, actReadSettings_}; };
     BuildToolBar();
+    ApplyDesktopShortcuts(*this);
     BuildStatusBar();
     resize(1100, 720);
     values_->Rebuild();
@@ -189,7 +192,6 @@ void MainWindow::BuildMenus()
     fileMenu_->addSeparator();
     actPrint_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("Print")), QString());
     actPrinterSettings_ = fileMenu_->addAction(QString());
-    fileMenu_->addSeparator();
     actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
     connect(actNew_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->New(); }); });
     connect(actOpen_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->Open(); }); });
@@ -197,7 +199,8 @@ void MainWindow::BuildMenus()
     connect(actSaveSettings_, &QAction::triggered, this, [this] { Gate([this] { configCmds_->Save(); }); });
     connect(actSaveSettingsAs_, &QAction::triggered, this, [this] { Gate([this] { configCmds_->SaveAs(); }); });
     connect(actReadSettings_, &QAction::triggered, this, [this] { Gate([this] { configCmds_->Read(); }); });
-    recentSeparator_ = fileMenu_->insertSeparator(actExit_);
+    recent_ = new RecentFilesMenu(
+        *fileMenu_, actExit_, [this](const QString& path) { Gate([this, path] { fileCmds_->OpenRecent(path); }); }, this);
     connect(actPrint_, &QAction::triggered, this, [this] { Gate([this] { PrintCommand(MainWindowPrintHooks(*this)); }); });
     connect(actPrinterSettings_, &QAction::triggered, this,
             [this] { Gate([this] { PrinterSettingsCommand(MainWindowPrintHooks(*this)); }); });
@@ -661,20 +664,11 @@ void MainWindow::ApplyLayout()
     graphs_->Apply(*layout_);
 }
 
+QList<QAction*> MainWindow::RecentFileActions() const { return recent_->Actions(); }
+
 void MainWindow::LoadRecentFilesMenu()
 {
-    qDeleteAll(recentActions_);
-    recentActions_.clear();
-    if (!store_)
-        return;
-    int n = 0;
-    for (const RecentFileItem& item : LoadRecentFiles(*store_, s_)) {
-        auto* a = new QAction(QStringLiteral("&%1 %2").arg(++n).arg(item.Caption), this);
-        const QString path = item.Path;
-        connect(a, &QAction::triggered, this, [this, path] { Gate([this, path] { fileCmds_->OpenRecent(path); }); });
-        fileMenu_->insertAction(recentSeparator_, a);
-        recentActions_ << a;
-    }
+    recent_->Show(store_ ? LoadRecentFiles(*store_, s_) : QList<RecentFileItem>());
 }
 
 void MainWindow::BuildConfigCommands()

@@ -42,11 +42,13 @@ class EditCommands;
 class GraphManager;
 class ConfigCommands;
 class LayoutKeeper;
+class RecentFilesMenu;
 struct ChildWindows;
 struct SettingsHooks;
 struct DataFileReport;
 struct PrintHooks;
 class AboutDialog;
+class HelpWindow;
 class QUrl;
 
 class MainWindow : public QMainWindow, public StatusViews, public UserPrompts {
@@ -127,6 +129,7 @@ public:
     QAction* SettingsAction() const { return actSettings_; }
     // View > Values: the windows of the channels in use shown again, as they were.
     void ShowValueWindows();
+    ValueWindowSet& Values() const { return *values_; }
     // The frame of a value or terminal window by the "Extend frame" option.
     void ApplyFrameStyle(QMdiSubWindow* sub);
     TableWindow* Table() const { return tableWin_; }
@@ -137,12 +140,14 @@ public:
     std::function<QString()> transferFileChooser;
     // The PDF file of a print job; a save-file dialog when unset.
     std::function<QString()> pdfChooser;
-    // Opens a help topic in the current language through the desktop's
-    // browser; the missing-help message when the help folder is not there.
+    // Opens a help topic in the current language in the help window; the
+    // missing-help message (with where the help should be) when it is not there.
     void ShowHelpTopic(const QString& topic);
-    // Opens a help topic's address; QDesktopServices when unset.
+    // Opens a help topic's address; the program's help window when unset.
     std::function<void(const QUrl&)> urlOpener;
+    HelpWindow* Help() const;
     QAction* PrintAction() const { return actPrint_; }
+    QAction* ExitAction() const { return actExit_; }
     QAction* HowToAction() const { return actHowTo_; }
     QAction* AboutAction() const { return actAbout_; }
     QAction* SystemInfoAction() const { return actSystemInfo_; }
@@ -163,7 +168,7 @@ public:
     QAction* SaveSettingsAsAction() const { return actSaveSettingsAs_; }
     QAction* OpenAction() const { return actOpen_; }
     QAction* SaveAsAction() const { return actSaveAs_; }
-    QList<QAction*> RecentFileActions() const { return recentActions_; }
+    QList<QAction*> RecentFileActions() const;
     // Replaces the file dialogs (tests, scripted runs): "" = cancelled.
     std::function<QString(const QString& title, const QString& folder, const QString& filter, bool save)> fileChooser;
     QString ChooseFile(const QString& title, const QString& folder, const QString& filter, bool save);
@@ -233,8 +238,7 @@ private:
     SettingsStore* store_ = nullptr;
     const CommandLineOptions* options_ = nullptr;
     const StartupEnvironment* env_ = nullptr;
-    QList<QAction*> recentActions_;
-    QAction* recentSeparator_ = nullptr;
+    RecentFilesMenu* recent_ = nullptr;
     std::unique_ptr<DataFile> dataFile_;
     WindowRecorder* recorder_ = nullptr;
     LayoutKeeper* layoutKeeper_ = nullptr;
@@ -260,4 +264,5 @@ private:
     QAction *actTileH_ = nullptr, *actTileV_ = nullptr, *actCascade_ = nullptr, *actArrangeIcons_ = nullptr;
     QAction *actHowTo_ = nullptr, *actContents_ = nullptr, *actAbout_ = nullptr, *actSystemInfo_ = nullptr;
     QToolBar* toolBar_ = nullptr;
+    QPointer<HelpWindow> helpWindow_;
 };

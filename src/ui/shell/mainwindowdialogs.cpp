@@ -8,17 +8,19 @@
 #include "core/help/aboutinfo.h"
 #include "core/config/startup.h"
 #include "core/model/appstate.h"
+#include "ui/help/helpwindow.h"
 #include "ui/shell/aboutdialog.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QUrl>
 
 namespace {
-enum Text { kDataFiles = 81, kFileToSaveAs = 85 };
+enum Text { kDataFiles = 81, kFileToSaveAs = 85, kHelpMissing = 364 };
 }
 
 QString MainWindow::ChooseFile(const QString& title, const QString& folder, const QString& filter, bool save)
@@ -66,15 +68,22 @@ void MainWindow::ShowHelpTopic(const QString& topic)
 {
     const QString path = HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, topic);
     if (path.isEmpty()) {
-        ShowWarning(QStringLiteral("VAM"), QStringLiteral("The Help-files are not available!"));
+        // Say where the help was looked for, so it can be found or put back.
+        ShowWarning(QStringLiteral("VAM"), lang_[kHelpMissing].arg(QDir::toNativeSeparators(s_.FolderHelp)));
         return;
     }
     const QUrl url = QUrl::fromLocalFile(path);
-    if (urlOpener)
+    if (urlOpener) {
         urlOpener(url);
-    else
-        QDesktopServices::openUrl(url);
+        return;
+    }
+    // The program's own help window: no browser on the desktop is needed.
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(this);
+    helpWindow_->ShowTopic(path, HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, QStringLiteral("main_window.htm")));
 }
+
+HelpWindow* MainWindow::Help() const { return helpWindow_.data(); }
 
 void MainWindow::Gate(std::function<void()> command) { conn_->RunWhenReadingDone(std::move(command)); }
 

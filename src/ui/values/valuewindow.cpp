@@ -171,7 +171,7 @@ void ValueWindow::WissenWaarden()
 void ValueWindow::ShowNoReading()
 {
     WissenWaarden();
-    lblEenheid_->setText(QStringLiteral("no reading"));
+    lblEenheid_->setText(lang_[351]); // "no reading"
 }
 
 ColorValue ValueWindow::StateColor() const

@@ -55,6 +55,22 @@ void ValueWindowSet::ShowAll()
     hooks_.retile();
 }
 
+void ValueWindowSet::FollowChannels(const std::vector<ChannelRecord>& before)
+{
+    for (int ch = 1; ch < int(subs_.size()); ++ch) {
+        QMdiSubWindow* sub = subs_[size_t(ch)];
+        if (!sub)
+            continue;
+        const bool wanted = s_.ChannelInUse(ch) && s_.Channel(ch).Value;
+        const bool wasWanted = size_t(ch) < before.size() && before[size_t(ch)].Use && before[size_t(ch)].Value;
+        if (!wanted)
+            sub->hide();
+        else if (!wasWanted)
+            sub->show();
+    }
+    hooks_.retile();
+}
+
 ValueWindow* ValueWindowSet::Value(int channel) const
 {
     if (channel < 1 || channel >= int(subs_.size()) || !subs_[size_t(channel)])

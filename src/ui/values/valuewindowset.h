@@ -13,6 +13,7 @@ class QMdiSubWindow;
 class ValueWindow;
 class LayoutKeeper;
 struct AppState;
+struct ChannelRecord;
 class LanguageTable;
 
 class ValueWindowSet : public QObject {
@@ -30,6 +31,10 @@ public:
     void Rebuild();
     // View > Values: the windows of the channels in use shown again, as they were.
     void ShowAll();
+    // After the settings: a window only for a channel in use with "Value"
+    // ticked; one whose switches were on already (`before`, by channel) stays
+    // as the user left it, so a closed window stays closed.
+    void FollowChannels(const std::vector<ChannelRecord>& before);
     ValueWindow* Value(int channel) const;
     // The windows in channel order.
     std::vector<ValueWindow*> Windows() const;

@@ -1,6 +1,8 @@
 #include "core/model/appstate.h"
 #include "core/config/commandline.h"
+#include "core/config/configfile.h"
 #include "core/config/configlayout.h"
+#include "core/devices/catalogue.h"
 #include "core/model/datetime.h"
 #include "core/logging/logtable.h"
 #include "ui/shell/editcommands.h"
@@ -320,4 +322,73 @@ TEST(LayoutKeep, GraphsMadeFromTheMenuFollowTheReadingsAndComeBackAtTheNextStart
     ASSERT_EQ(again.w->Graphs().Count(), 1);
     EXPECT_EQ(again.w->Graphs().Windows().front()->geometry(), placed);
     EXPECT_EQ(again.w->Graphs().Graph(1)->Settings().Lines[1].Input, 1);
+}
+
+// A configuration with fonts and no window placements (as vam-cli config
+// writes one): the named fonts apply, and the exit writes them back.
+TEST(LayoutKeep, NamedFontsApplyWithoutPlacements)
+{
+    Installation in;
+    {
+        AppState s;
+        s.DocumentsFolder = in.env.DocumentsFolder;
+        s.ApplyDefaults();
+        ApplyDevice(s, QStringLiteral("A102"), NowDays());
+        s.DeviceName = QStringLiteral("A102");
+        s.TerminalFontName = QStringLiteral("DejaVu Sans Mono");
+        s.TerminalFontBold = true;
+        LanguageTable lang;
+        ConfigLayout layout; // no placement stored anywhere
+        layout.Readings[1].ValueFont = FontSpec{QStringLiteral("DejaVu Serif"), 30, true};
+        const QString folder = in.env.DocumentsFolder + QStringLiteral("/Velmark/VAM/Settings");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(WriteConfig(s, lang, layout, folder + QStringLiteral("/VAM.CFG"), CurrentConfigInfo(s)));
+    }
+    QString written;
+    {
+        ProgramRun r(in);
+        ASSERT_EQ(r.state.DeviceName, QStringLiteral("A102"));
+        const QFont f = r.w->Value(1)->ValueLabel()->font();
+        EXPECT_EQ(f.family(), QStringLiteral("DejaVu Serif"));
+        EXPECT_TRUE(f.bold());
+        EXPECT_EQ(r.w->Terminal()->TextBox()->font().family(), QStringLiteral("DejaVu Sans Mono"));
+        r.w->EndOnSignal();
+        QFile cfg(r.state.ConfigFileName);
+        ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+        written = QString::fromLatin1(cfg.readAll());
+    }
+    const qsizetype readings1 = written.indexOf(QStringLiteral("[READINGS]"));
+    ASSERT_GE(readings1, 0);
+    const QString section = written.mid(readings1, written.indexOf(QStringLiteral("[READINGS]"), readings1 + 1) - readings1);
+    EXPECT_TRUE(section.contains(QStringLiteral("FontName = DejaVu Serif"))) << section.toStdString();
+    EXPECT_TRUE(section.contains(QStringLiteral("FontBold = 1")) || section.contains(QStringLiteral("FontBold = True")))
+        << section.toStdString();
+}
+
+// File > Open and a recent file keep the widths the user gave the table's
+// columns, and the configuration written then holds them.
+TEST(LayoutKeep, OpeningAFileKeepsTheColumnWidths)
+{
+    Installation in;
+    ProgramRun r(in);
+    r.w->SetDevice(QStringLiteral("A102"));
+    r.w->ShowTable(true);
+    r.w->questionHandler = [](const QString&, const QString&, bool) { return int(QMessageBox::No); };
+    const QString file = QDir(r.state.FolderData).filePath(QStringLiteral("b.vam"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("'A102'\r\n");
+    }
+    r.w->Table()->View()->setColumnWidth(1, 140);
+    r.w->fileChooser = [file](const QString&, const QString&, const QString&, bool) { return file; };
+    r.w->OpenAction()->trigger();
+    EXPECT_EQ(r.state.LogFileName, file);
+    EXPECT_EQ(r.w->Table()->View()->columnWidth(1), 140) << "File > Open";
+    r.w->RecentFileActions().value(0)->trigger();
+    EXPECT_EQ(r.w->Table()->View()->columnWidth(1), 140) << "a recent file";
+    QFile cfg(r.state.ConfigFileName);
+    ASSERT_TRUE(cfg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(cfg.readAll().contains(QByteArray::number(140 * TableWindow::kTwipsPerPixel)))
+        << "the configuration written holds the user's width";
 }

@@ -297,7 +297,7 @@ TEST_F(TableWindowTest, DeleteAsksThenRemovesRowsAndRecords)
 
         EXPECT_EQ(window.WisTabelRij(), c.deleted) << c.what;
         const QStringList asked = c.title
-            ? QStringList(QString::fromLatin1(c.title) + "|Do you wish to delete all selected points?\n\n"
+            ? QStringList(QString::fromLatin1(c.title) + "|Do you wish to delete all selected points?\r\n\r\n"
                           + QString::number(c.selected.size()) + " record(s) will be removed from the data file "
                           + QFileInfo(state.LogFileName).fileName() + ".")
             : QStringList();

@@ -12,6 +12,7 @@
 #include "support/pdftext.h"
 #include "ui/logging/datafilecommands.h"
 #include "ui/shell/editcommands.h"
+#include "ui/help/helpwindow.h"
 #include "ui/shell/mainwindow.h"
 #include "ui/logging/tablewindow.h"
 #include "ui/terminal/terminalwindow.h"
@@ -41,6 +42,8 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
+#include <QToolButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -175,7 +178,7 @@ TEST(Commands, TableDeleteRenumberAndClearThroughTheEditMenu)
     r.w.Table()->SelectRows({2});
     r.w.Edit().DeleteAction()->trigger();
     ASSERT_EQ(r.asked.size(), 1);
-    EXPECT_EQ(r.asked.last(), QStringLiteral("Delete: Do you wish to delete all selected points?\n\n"
+    EXPECT_EQ(r.asked.last(), QStringLiteral("Delete: Do you wish to delete all selected points?\r\n\r\n"
                                              "1 record(s) will be removed from the data file ")
                                   + QFileInfo(r.state.LogFileName).fileName() + QStringLiteral("."));
     EXPECT_EQ(r.w.Table()->Table().Count(), 2);
@@ -515,7 +518,8 @@ TEST(Commands, HelpOpensTheTopicInTheCurrentLanguage)
     r.state.FolderHelp = r.dir.filePath(QStringLiteral("Help"));
     r.w.ContentsAction()->trigger();
     EXPECT_TRUE(opened.isEmpty());
-    EXPECT_EQ(r.warnings, QStringList{QStringLiteral("The Help-files are not available!")});
+    EXPECT_EQ(r.warnings, QStringList{QStringLiteral("The Help-files are not available!\r\n\r\nVAM looks for them in ")
+                                      + r.state.FolderHelp + QStringLiteral(".")});
 
     for (const char* f : {"helpEN/get_started.htm", "helpEN/main_window.htm", "helpNL/main_window.htm"}) {
         const QString path = r.state.FolderHelp + QLatin1Char('/') + QLatin1String(f);
@@ -578,4 +582,78 @@ TEST(Commands, SystemInfoShowsTheMachineAndTheFoldersAndCopiesThem)
         EXPECT_FALSE(d.SystemLabel()->isHidden());
     };
     r.w.AboutAction()->trigger();
+}
+
+// The keys desktop users expect, each bound once in the window (a key bound
+// twice is ambiguous and does nothing), and working on the active window.
+TEST(Commands, DesktopShortcutsAreBoundOnceAndWork)
+{
+    Rig r;
+    const struct {
+        QAction* action;
+        QKeySequence key;
+    } expected[] = {
+        {r.w.NewAction(), QKeySequence(QStringLiteral("Ctrl+N"))},
+        {r.w.OpenAction(), QKeySequence(QStringLiteral("Ctrl+O"))},
+        {r.w.SaveSettingsAction(), QKeySequence(QStringLiteral("Ctrl+S"))},
+        {r.w.PrintAction(), QKeySequence(QStringLiteral("Ctrl+P"))},
+        {r.w.ExitAction(), QKeySequence(QStringLiteral("Ctrl+Q"))},
+        {r.w.Edit().CopyAction(), QKeySequence(QStringLiteral("Ctrl+C"))},
+        {r.w.Edit().SelectAllAction(), QKeySequence(QStringLiteral("Ctrl+A"))},
+        {r.w.Edit().DeleteAction(), QKeySequence(QStringLiteral("Del"))},
+        {r.w.ContentsAction(), QKeySequence(QStringLiteral("F1"))},
+    };
+    QMap<QString, int> bound;
+    for (QAction* a : r.w.findChildren<QAction*>())
+        for (const QKeySequence& k : a->shortcuts())
+            ++bound[k.toString()];
+    for (const auto& e : expected) {
+        EXPECT_TRUE(e.action->shortcuts().contains(e.key)) << e.key.toString().toStdString();
+        EXPECT_EQ(bound.value(e.key.toString()), 1) << e.key.toString().toStdString() << " is bound more than once";
+    }
+
+    for (int n = 1; n <= 3; ++n)
+        r.Log(n);
+    r.Activate(r.w.Table());
+    QApplication::setActiveWindow(&r.w); // shortcuts fire in the active window only
+    r.w.Table()->View()->setFocus();
+    QTest::keySequence(r.w.Table()->View(), QKeySequence(QStringLiteral("Ctrl+A")));
+    EXPECT_EQ(r.w.Table()->Geselecteerd(), (std::vector<int>{0, 1, 2})) << "Ctrl+A in the table";
+    r.answer = QMessageBox::No;
+    ASSERT_TRUE(r.w.Edit().DeleteAction()->isEnabled());
+    QTest::keySequence(r.w.Table()->View(), QKeySequence(QStringLiteral("Del")));
+    ASSERT_EQ(r.asked.size(), 1) << "Del asks to delete the selected rows";
+}
+
+// Without a browser on the desktop the help still shows: the program's own
+// window, with the topic's links, its pictures' folder and back/forward.
+TEST(Commands, HelpShowsInTheProgramsOwnWindow)
+{
+    Rig r;
+    r.state.FolderHelp = r.dir.filePath(QStringLiteral("Help"));
+    QDir().mkpath(r.state.FolderHelp + QStringLiteral("/helpEN"));
+    const QString main = r.state.FolderHelp + QStringLiteral("/helpEN/main_window.htm");
+    const QString other = r.state.FolderHelp + QStringLiteral("/helpEN/settings.htm");
+    for (const auto& [path, html] : {std::pair{main, QByteArray("<html><head><title>Main window</title></head><body>"
+                                                                "<a href=\"settings.htm\">Settings</a><img src=\"shot.png\"></body></html>")},
+                                     std::pair{other, QByteArray("<html><head><title>Settings</title></head><body>Ports</body></html>")}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(html);
+    }
+    r.w.ContentsAction()->trigger();
+    HelpWindow* help = r.w.Help();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->Browser()->source().toLocalFile(), main);
+    EXPECT_EQ(help->windowTitle(), QStringLiteral("Main window"));
+    EXPECT_TRUE(help->Browser()->searchPaths().contains(r.state.FolderHelp + QStringLiteral("/helpEN")));
+    Q_EMIT help->Browser()->anchorClicked(QUrl(QStringLiteral("settings.htm")));
+    EXPECT_EQ(help->Browser()->source().toLocalFile(), other);
+    ASSERT_TRUE(help->BackButton()->isEnabled());
+    help->BackButton()->click();
+    EXPECT_EQ(help->Browser()->source().toLocalFile(), main);
+    EXPECT_TRUE(help->ForwardButton()->isEnabled());
+    r.w.HowToAction()->trigger(); // another topic: the same window
+    EXPECT_EQ(r.w.Help(), help);
 }

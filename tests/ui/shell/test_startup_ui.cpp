@@ -311,3 +311,51 @@ TEST(StartupUi, AFirstStartShowsTheSettingsAndWritesTheirResult)
     w.SettingsAction()->trigger();
     EXPECT_EQ(shown, QList<bool>{false});
 }
+
+// A first start proposes in its settings dialog what lets the meter be
+// heard: polling, for a model that answers polls (--listen still wins), and
+// the first USB serial adapter found as the port. The configuration written
+// then is read as it is at the next start.
+TEST(StartupUi, AFirstStartProposesPollingAndTheUsbAdapter)
+{
+    const QList<PortEntry> noAdapter{{QStringLiteral("/dev/ttyS0"), QStringLiteral("COM1"), false, false}};
+    const QList<PortEntry> adapters{
+        {QStringLiteral("/dev/ttyACM0"), QStringLiteral("Velmark"), true, false},
+        {QStringLiteral("/dev/serial/by-id/usb-Velmark-if00"), QStringLiteral("\u2192 /dev/ttyACM0"), true, true},
+        {QStringLiteral("/dev/ttyS0"), QStringLiteral("COM1"), false, false}};
+    const struct {
+        const char* what;
+        QStringList args;
+        QList<PortEntry> ports;
+        bool poll;
+        QString port;
+    } cases[] = {
+        {"a model that answers polls", {"--model=H264"}, noAdapter, true, "COM1"},
+        {"no model named: the default device", {}, noAdapter, true, "COM1"},
+        {"--listen", {"--model=H264", "--listen"}, noAdapter, false, "COM1"},
+        {"a USB adapter plugged in", {"--model=K231"}, adapters, true, "/dev/ttyACM0"},
+    };
+    for (const auto& c : cases) {
+        Start st(c.args);
+        MainWindow w(st.state, st.lang, new FakeSerialPort);
+        w.warningHandler = [](const QString&, const QString&) {};
+        w.AttachStartup(&st.store, &st.options, &st.env);
+        w.Conn().portEntries = [&c] { return c.ports; };
+        bool proposedPoll = !c.poll;
+        QString proposedPort;
+        w.settingsRunner = [&](bool) {
+            proposedPoll = st.state.PollValues;
+            proposedPort = st.state.SerialPort;
+            st.state.PollValues = !st.state.PollValues; // the user changes the proposal
+            return true;
+        };
+        w.StartupPass();
+        EXPECT_EQ(proposedPoll, c.poll) << c.what;
+        EXPECT_EQ(proposedPort, c.port) << c.what;
+
+        w.settingsRunner = [](bool) { return false; };
+        st.state.PollValues = c.poll;
+        w.StartupPass(); // the next start reads the configuration
+        EXPECT_EQ(st.state.PollValues, !c.poll && !c.args.contains("--listen")) << c.what;
+    }
+}

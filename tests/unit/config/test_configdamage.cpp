@@ -114,7 +114,7 @@ TEST(ConfigDamage, EachFileIsToldSoundOrDamagedWithWhatWasNotRead)
         const QString damage = report.Damage.join(QStringLiteral("; "));
         EXPECT_TRUE(damage.contains(QLatin1String(c.damage))) << c.what << ": " << damage.toStdString();
         EXPECT_EQ(damage.isEmpty(), c.condition == ConfigCondition::Sound) << c.what;
-        const QString text = ConfigDamageText(path, report);
+        const QString text = ConfigDamageText(path, report, lang);
         EXPECT_EQ(text.isEmpty(), c.condition == ConfigCondition::Sound) << c.what;
         for (const QString& item : c.reset + QStringList{text.isEmpty() ? QString() : path})
             EXPECT_TRUE(text.contains(item)) << c.what << ": " << text.toStdString();
@@ -141,7 +141,7 @@ TEST(ConfigDamage, MissingAndUnreadableFiles)
         EXPECT_EQ(missing, path.endsWith(QLatin1String("none.CFG"))) << path.toStdString();
         EXPECT_EQ(report.Condition, missing ? ConfigCondition::Missing : ConfigCondition::Unreadable);
         EXPECT_EQ(s.ConfigUnreadable, !missing) << "a first start is no damage";
-        const QString text = ConfigDamageText(path, report);
+        const QString text = ConfigDamageText(path, report, lang);
         EXPECT_EQ(text.isEmpty(), missing);
         if (!missing)
             EXPECT_TRUE(text.contains(path) && text.contains(report.Error) && text.contains(QLatin1String("all settings")))

@@ -20,23 +20,23 @@ TEST(LanguageTable, FilesSetTheSameEntriesWithTheSamePlaceholders)
 {
     int enCount = 0;
     const auto en = ParseLanguageFile(Resource("lang_en.txt"), &enCount);
-    EXPECT_EQ(enCount, 302);
+    EXPECT_EQ(enCount, 317);
     int nonEmpty = 0;
     for (const QString& e : en)
         nonEmpty += e.isEmpty() ? 0 : 1;
-    EXPECT_EQ(nonEmpty, 295) << "302 set, of which 148, 166, 167 and 239-242 are set to the empty string";
+    EXPECT_EQ(nonEmpty, 310) << "317 set, of which 148, 166, 167 and 239-242 are set to the empty string";
 
     for (const char* file : {"lang_fr.txt", "lang_nl.txt"}) {
         SCOPED_TRACE(file);
         int count = 0;
         const auto tr = ParseLanguageFile(Resource(file), &count);
-        EXPECT_EQ(count, 302);
+        EXPECT_EQ(count, 317);
         int same = 0;
         for (int i = 0; i < LanguageTable::kSize; ++i) {
             const QString& a = en[size_t(i)];
             const QString& b = tr[size_t(i)];
             EXPECT_EQ(a.isEmpty(), b.isEmpty()) << "entry " << i;
-            for (const char* token : {"##", "**", "$$", "\r\n", "&"})
+            for (const char* token : {"##", "**", "$$", "\r\n", "&", "%1", "%2", "%3", "%4", "%5"})
                 EXPECT_EQ(Count(a, QLatin1String(token)), Count(b, QLatin1String(token))) << "entry " << i << " token " << token;
             EXPECT_EQ(a.startsWith(QLatin1Char(' ')), b.startsWith(QLatin1Char(' '))) << "entry " << i;
             EXPECT_EQ(a.endsWith(QLatin1Char(' ')), b.endsWith(QLatin1Char(' '))) << "entry " << i;
@@ -97,7 +97,7 @@ TEST(LanguageTable, SwitchingRules)
         EXPECT_TRUE(t[i].isEmpty()) << i;
     EXPECT_EQ(t.HelpCommand(), QStringLiteral("cmd /c start HelpEN\\"));
     EXPECT_EQ(t[-1], QString());
-    EXPECT_EQ(t[350], QString());
+    EXPECT_EQ(t[LanguageTable::kSize], QString());
 }
 
 TEST(LanguageTable, IndexFromNameLeavesLastTriedTableLoaded)
@@ -124,4 +124,29 @@ TEST(LanguageTable, ParseLanguageFileUnescapesAndIgnoresJunk)
     EXPECT_EQ(count, 2);
     EXPECT_EQ(e[3], QStringLiteral("A\r\nB\\C"));
     EXPECT_TRUE(e[7].isEmpty());
+}
+
+// The program's later messages (from 350 on) are in every language, so a
+// French or Dutch user reads them in French or Dutch; the words that fill
+// them in go where the English ones go.
+TEST(LanguageTable, LaterMessagesSpeakTheChosenLanguage)
+{
+    LanguageTable t;
+    const struct {
+        qint16 language;
+        const char* silentStart; // entry 350 filled in
+    } cases[] = {
+        {0, "No answer from the H264 on /dev/ttyUSB0 since 10:15:30."},
+        {1, "Pas de r\xc3\xa9ponse du H264 sur /dev/ttyUSB0 depuis 10:15:30."},
+        {2, "Geen antwoord van de H264 op /dev/ttyUSB0 sinds 10:15:30."},
+    };
+    for (const auto& c : cases) {
+        qint16 language = c.language;
+        t.SetLanguage(language);
+        SCOPED_TRACE(language);
+        for (int i = 350; i <= 364; ++i)
+            EXPECT_FALSE(t[i].isEmpty()) << "entry " << i;
+        EXPECT_TRUE(t[350].arg(QStringLiteral("H264"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("10:15:30"))
+                        .startsWith(QString::fromUtf8(c.silentStart)));
+    }
 }

@@ -79,7 +79,13 @@ struct SettingsModelTest : testing::Test {
             s.DeviceName = name;
         };
         act.rebuildTable = [this] { calls << QStringLiteral("rebuildTable"); };
-        act.showValueWindows = [this] { calls << QStringLiteral("showValueWindows"); };
+        act.followChannels = [this](const std::vector<ChannelRecord>& before) {
+            QString was; // the switches as they were: Use and Value of each channel
+            for (size_t ch = 1; ch < before.size(); ++ch)
+                was += QStringLiteral(" %1%2").arg(int(before[ch].Use)).arg(int(before[ch].Value));
+            calls << QStringLiteral("followChannels") + was;
+        };
+        act.stopLogging = [this](const QString& why) { calls << QStringLiteral("stopLogging ") + why; };
         act.saveSettingsAs = [this] { calls << QStringLiteral("saveSettingsAs"); };
         act.testTableAlarms = [this](int ch) { calls << QStringLiteral("testTableAlarms %1").arg(ch); };
         act.savePreferences = [this] { calls << QStringLiteral("savePreferences"); };
@@ -234,10 +240,9 @@ TEST_F(SettingsModelTest, OkAppliesTheDraft)
     EXPECT_FALSE(s.Channel(2).Use);
     EXPECT_FALSE(s.Channel(1).Value);
     EXPECT_TRUE(s.ConfigChanged);
-    // The same device: value windows again and the table's alarm colours
-    // for the channels in use.
-    EXPECT_EQ(calls, QStringList({"savePreferences", "initPort", "retranslate", "showValueWindows",
-                                  "testTableAlarms 1"}));
+    // The same device and language: the windows follow the switches as they
+    // were, and the table's alarm colours for the channels in use.
+    EXPECT_EQ(calls, QStringList({"savePreferences", "initPort", "followChannels 11 11", "testTableAlarms 1"}));
     m.Close();
     EXPECT_EQ(s.PollInterval, 3599); // a confirmed dialog does not cancel
     EXPECT_FALSE(s.SettingsOpen);
@@ -287,11 +292,11 @@ TEST_F(SettingsModelTest, ChoosingADeviceRebuildsRowsAndOkSelectsIt)
     EXPECT_FALSE(s.Channel(4).Use);
     EXPECT_EQ(s.Baudrate, QStringLiteral("2400")); // none chosen
     EXPECT_EQ(s.PrintDeviceName, QStringLiteral("K233 Velmark"));
-    EXPECT_EQ(calls, QStringList({"savePreferences", "initPort", "setDevice K233", "rebuildTable", "retranslate",
-                                  "showValueWindows", "saveSettingsAs"}));
+    EXPECT_EQ(calls, QStringList({"savePreferences", "initPort", "setDevice K233", "rebuildTable", "followChannels",
+                                  "saveSettingsAs"}));
 }
 
-TEST_F(SettingsModelTest, CancelRestoresDeviceChannelsIntervalsAndPort)
+TEST_F(SettingsModelTest, CancelPutsBackEverySetting)
 {
     struct {
         const char* what;
@@ -299,28 +304,93 @@ TEST_F(SettingsModelTest, CancelRestoresDeviceChannelsIntervalsAndPort)
     } cases[] = {{"cancel", false}, {"failed OK, then cancel", true}};
     for (const auto& c : cases) {
         SetUp();
+        s.Baudrate = QStringLiteral("9600");
+        s.Channel(2).Value = false;
         calls.clear();
+        const AppSettings was = s;
         SettingsModel& m = Open();
-        m.ChooseDevice(QStringLiteral("N505"));
+        m.ChooseDevice(QStringLiteral("H261 USB")); // its fixed rate replaces 9600
         m.Draft().port = QStringLiteral("COM1");
         m.Draft().pollText = QStringLiteral("20");
         m.Draft().logText = QStringLiteral("bad");
+        m.Draft().points = 500;
+        m.Draft().autoArrange = false;
+        m.Draft().info[InfoUser] = QStringLiteral("Bea");
+        m.Draft().colors[0] = 0x123456;
+        m.Draft().tab = PageLog;
         m.ChooseLanguage(LanguageTable::French);
         if (c.okFirst) {
             EXPECT_FALSE(m.Ok(nullptr)) << c.what;
-            EXPECT_EQ(s.DeviceName, QStringLiteral("N505")) << c.what;
+            EXPECT_EQ(s.DeviceName, QStringLiteral("H261 USB")) << c.what;
+            EXPECT_EQ(s.Baudrate, QStringLiteral("19200")) << c.what;
             EXPECT_EQ(s.PollInterval, 20) << c.what;
         }
+        calls.clear();
         m.Close();
         EXPECT_EQ(s.DeviceName, QStringLiteral("A101")) << c.what;
         EXPECT_EQ(s.ChannelCount, 2) << c.what;
+        EXPECT_FALSE(s.Channel(2).Value) << c.what;
+        EXPECT_EQ(s.Baudrate, QStringLiteral("9600")) << c.what;
         EXPECT_EQ(s.PollInterval, 10) << c.what;
         EXPECT_EQ(s.LogInterval, 60) << c.what;
         EXPECT_EQ(s.SerialPort, QStringLiteral("COM3")) << c.what;
-        EXPECT_EQ(calls.last(), QStringLiteral("configurePort")) << c.what;
+        EXPECT_EQ(s.Points, kDefaultPointsNewConfig) << c.what;
+        EXPECT_TRUE(s.AutoArrange) << c.what;
+        EXPECT_EQ(s.SystemUser, was.SystemUser) << c.what;
+        EXPECT_EQ(s.TerminalColorOut, was.TerminalColorOut) << c.what;
+        EXPECT_EQ(s.SettingsTab, 0) << c.what;
+        EXPECT_EQ(s.LanguageIndex, LanguageTable::English) << c.what;
         EXPECT_FALSE(s.SettingsOpen) << c.what;
-        // The language shown while choosing is gone again (French by OK).
-        EXPECT_EQ(lang[26], c.okFirst ? QStringLiteral("Configuration") : QStringLiteral("Settings")) << c.what;
+        // The store gets the old preferences back, then the port its old set-up.
+        EXPECT_EQ(calls, c.okFirst ? QStringList({"savePreferences", "configurePort"}) : QStringList({"configurePort"}))
+            << c.what;
+        EXPECT_EQ(lang[26], QStringLiteral("Settings")) << c.what;
+    }
+}
+
+TEST_F(SettingsModelTest, LoggingStopsOnlyWhenTheLineToTheMeterChanged)
+{
+    struct {
+        const char* what;
+        bool logging;
+        std::function<void(SettingsModel&)> edit;
+        const char* stop; // what stopping says; "" = logging goes on
+    } cases[] = {
+        {"intervals and channels", true,
+         [](SettingsModel& m) {
+             m.Draft().logText = QStringLiteral("5");
+             m.Draft().channels[2].Use = false;
+         },
+         ""},
+        {"port", true, [](SettingsModel& m) { m.Draft().port = QStringLiteral("COM1"); },
+         "Logging stopped: the settings changed the serial port (COM3 to COM1)."},
+        {"baud rate", true, [](SettingsModel& m) { m.Draft().baud = QStringLiteral("9600"); },
+         "Logging stopped: the settings changed the baud rate (2400 to 9600)."},
+        {"device", true, [](SettingsModel& m) { m.ChooseDevice(QStringLiteral("A102")); },
+         "Logging stopped: the settings changed the device (A101 to A102)."},
+        {"port and device", true,
+         [](SettingsModel& m) {
+             m.Draft().port = QStringLiteral("COM1");
+             m.ChooseDevice(QStringLiteral("H261 USB"));
+         },
+         "Logging stopped: the settings changed the serial port (COM3 to COM1), the baud rate (2400 to 19200), "
+         "and the device (A101 to H261 USB)."},
+        {"port, not logging", false, [](SettingsModel& m) { m.Draft().port = QStringLiteral("COM1"); }, ""},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        s.LogActive = c.logging;
+        SettingsModel& m = Open();
+        c.edit(m);
+        calls.clear();
+        ASSERT_TRUE(m.Ok(nullptr)) << c.what;
+        const QStringList stops = calls.filter(QStringLiteral("stopLogging"));
+        EXPECT_EQ(stops, *c.stop ? QStringList{QStringLiteral("stopLogging ") + QString::fromLatin1(c.stop)}
+                                 : QStringList()) << c.what;
+        if (!stops.isEmpty()) {
+            // The run ends before another device replaces the table's columns.
+            EXPECT_EQ(calls.indexOf(stops[0]), calls.indexOf(QStringLiteral("initPort")) + 1) << c.what;
+        }
     }
 }
 
@@ -332,9 +402,11 @@ TEST_F(SettingsModelTest, LanguageNamesInTheirOwnWords)
     EXPECT_EQ(lang.CurrentLanguage(), LanguageTable::Dutch);
     m.ChooseLanguage(LanguageTable::French);
     EXPECT_EQ(lang[26], QStringLiteral("Configuration"));
+    calls.clear();
     SettingsProblem p;
     ASSERT_TRUE(m.Ok(&p));
     EXPECT_EQ(s.LanguageIndex, LanguageTable::French);
+    EXPECT_TRUE(calls.contains(QStringLiteral("retranslate"))) << "another language: every window's captions";
 }
 
 TEST(SettingsGrids, RowsNamedInOrder)
