@@ -13,6 +13,10 @@ enum : int {
     kChooseDevice = 41,
     kChoosePort = 42,
     kIncorrectInput = 45,
+    kDeviceName = 28,
+    kSerialPortName = 29,
+    kBaudRateName = 30,
+    kLoggingStopped = 365,
 };
 
 constexpr int kMinPoints = 100;
@@ -389,7 +393,7 @@ bool SettingsModel::Ok(SettingsProblem* problem)
     // it ends here, while the table still has the old device's columns.
     const QString lineChange = LineChange();
     if (s_.LogActive && !lineChange.isEmpty() && act_.stopLogging)
-        act_.stopLogging(QStringLiteral("Logging stopped: the settings changed ") + lineChange + QLatin1Char('.'));
+        act_.stopLogging(lang_[kLoggingStopped].arg(lineChange));
 
     // 11. A new device: its channels, value windows and print header. The
     // table is set up after the channel flags below, so the columns of the
@@ -430,16 +434,16 @@ QString SettingsModel::LineChange() const
 {
     const AppSettings& was = saved_.settings;
     QStringList changes;
-    const auto from = [&](const char* what, const QString& before, const QString& now) {
+    // "Baud rate: 2400 → 9600", named in the interface's language.
+    const auto from = [&](int what, const QString& before, const QString& now) {
         if (before != now)
-            changes << QStringLiteral("the %1 (%2 to %3)").arg(QLatin1String(what), before, now);
+            changes << QString(lang_[what]).remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed()
+                    + QStringLiteral(": ") + before + QStringLiteral(" \u2192 ") + now;
     };
-    from("serial port", was.SerialPort, s_.SerialPort);
-    from("baud rate", was.Baudrate, s_.Baudrate);
-    from("device", was.DeviceName, s_.DeviceName);
-    if (changes.size() > 1)
-        changes.last().prepend(QStringLiteral("and "));
-    return changes.join(changes.size() > 2 ? QStringLiteral(", ") : QStringLiteral(" "));
+    from(kSerialPortName, was.SerialPort, s_.SerialPort);
+    from(kBaudRateName, was.Baudrate, s_.Baudrate);
+    from(kDeviceName, was.DeviceName, s_.DeviceName);
+    return changes.join(QStringLiteral("; "));
 }
 
 void SettingsModel::Cancel()

@@ -294,9 +294,9 @@ TEST(SettingsApply, LoggingGoesOnUnlessTheLineToTheMeterChanged)
          },
          "", true},
         {"baud rate", [](SettingsDialog& d) { d.BaudList()->setCurrentText(QStringLiteral("9600")); },
-         "Logging stopped: the settings changed the baud rate (2400 to 9600).", true},
+         "Logging stopped by the new settings (Baud rate: 2400 \u2192 9600).", true},
         {"device", [](SettingsDialog& d) { d.DeviceList()->setCurrentText(QStringLiteral("A102")); },
-         "Logging stopped: the settings changed the device (A101 to A102).", false},
+         "Logging stopped by the new settings (Device: A101 \u2192 A102).", false},
     };
     for (const auto& c : cases) {
         Bench b;
@@ -311,7 +311,7 @@ TEST(SettingsApply, LoggingGoesOnUnlessTheLineToTheMeterChanged)
         EXPECT_EQ(b.w.LogAction()->isChecked(), goesOn) << c.what;
         EXPECT_EQ(b.state.Connected, c.measuring) << c.what;
         EXPECT_TRUE(b.warnings.isEmpty()) << c.what << ": no box: " << qPrintable(b.warnings.join(' '));
-        const QString said = QString::fromLatin1(c.stopped);
+        const QString said = QString::fromUtf8(c.stopped);
         if (!goesOn) {
             EXPECT_EQ(b.w.Panel(4)->text(), said) << c.what;
             EXPECT_TRUE(b.w.Terminal()->Text().contains(said)) << c.what;

@@ -363,18 +363,18 @@ TEST_F(SettingsModelTest, LoggingStopsOnlyWhenTheLineToTheMeterChanged)
          },
          ""},
         {"port", true, [](SettingsModel& m) { m.Draft().port = QStringLiteral("COM1"); },
-         "Logging stopped: the settings changed the serial port (COM3 to COM1)."},
+         "Logging stopped by the new settings (Serial port: COM3 \u2192 COM1)."},
         {"baud rate", true, [](SettingsModel& m) { m.Draft().baud = QStringLiteral("9600"); },
-         "Logging stopped: the settings changed the baud rate (2400 to 9600)."},
+         "Logging stopped by the new settings (Baud rate: 2400 \u2192 9600)."},
         {"device", true, [](SettingsModel& m) { m.ChooseDevice(QStringLiteral("A102")); },
-         "Logging stopped: the settings changed the device (A101 to A102)."},
+         "Logging stopped by the new settings (Device: A101 \u2192 A102)."},
         {"port and device", true,
          [](SettingsModel& m) {
              m.Draft().port = QStringLiteral("COM1");
              m.ChooseDevice(QStringLiteral("H261 USB"));
          },
-         "Logging stopped: the settings changed the serial port (COM3 to COM1), the baud rate (2400 to 19200), "
-         "and the device (A101 to H261 USB)."},
+         "Logging stopped by the new settings (Serial port: COM3 \u2192 COM1; Baud rate: 2400 \u2192 19200; "
+         "Device: A101 \u2192 H261 USB)."},
         {"port, not logging", false, [](SettingsModel& m) { m.Draft().port = QStringLiteral("COM1"); }, ""},
     };
     for (const auto& c : cases) {
@@ -385,7 +385,7 @@ TEST_F(SettingsModelTest, LoggingStopsOnlyWhenTheLineToTheMeterChanged)
         calls.clear();
         ASSERT_TRUE(m.Ok(nullptr)) << c.what;
         const QStringList stops = calls.filter(QStringLiteral("stopLogging"));
-        EXPECT_EQ(stops, *c.stop ? QStringList{QStringLiteral("stopLogging ") + QString::fromLatin1(c.stop)}
+        EXPECT_EQ(stops, *c.stop ? QStringList{QStringLiteral("stopLogging ") + QString::fromUtf8(c.stop)}
                                  : QStringList()) << c.what;
         if (!stops.isEmpty()) {
             // The run ends before another device replaces the table's columns.
