@@ -176,6 +176,12 @@ void EditCommands::Refresh()
     font_->setEnabled(table || terminal || t == Target::Value);
 }
 
+void EditCommands::ValueShown(ValueWindow* window)
+{
+    if (!copy_->isEnabled() && window == ActiveValue())
+        Refresh();
+}
+
 void EditCommands::SetTerminalEntries(bool enabled)
 {
     copy_->setEnabled(enabled);

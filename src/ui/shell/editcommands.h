@@ -38,6 +38,9 @@ public:
     Target ActiveTarget() const;
     // Enables every entry by the rules of the active window.
     void Refresh();
+    // A value window shows a reading: when it is the active window, Copy
+    // becomes possible (its key works without opening the menu first).
+    void ValueShown(ValueWindow* window);
     // The terminal's mouse rules: Copy and Delete All follow `enabled`.
     void SetTerminalEntries(bool enabled);
     // The Edit menu as the terminal's context menu, with the terminal's file

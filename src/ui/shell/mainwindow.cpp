@@ -113,6 +113,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
         return Ask(title, text, withCancel);
     };
     connect(editCmds_, &EditCommands::LastAction, this, [this](const QString& t) { conn_->ShowLastAction(t); });
+    connect(recorder_, &WindowRecorder::ValueShown, editCmds_, &EditCommands::ValueShown);
     tableWin_->questionHandler = editCmds_->ask;
     editCmds_->gate = tableWin_->gate = [this](std::function<void()> command) { Gate(std::move(command)); };
     terminalWin_->questionHandler = editCmds_->ask;

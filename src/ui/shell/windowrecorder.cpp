@@ -46,6 +46,7 @@ void WindowRecorder::ShowValue(int channel)
         v->SetAlarmStates(alarm.low, alarm.high);
         v->SetAlarmIndication(AlarmIndication(alarm.low, alarm.high, v->AlarmHasSymbolFont()));
         v->OpvullenMeting();
+        Q_EMIT ValueShown(v);
     }
 }
 

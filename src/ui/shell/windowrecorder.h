@@ -42,6 +42,10 @@ public:
     bool AppendRecord(const QString& info) override;
     bool RewriteLastRecord(int logCount, const QString& info) override;
 
+Q_SIGNALS:
+    // A value window shows a new reading (Copy may have become possible).
+    void ValueShown(ValueWindow* window);
+
 private:
     // The alarm colours of the row just written (LogCount).
     void ColourTableRow();

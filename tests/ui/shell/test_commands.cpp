@@ -657,3 +657,17 @@ TEST(Commands, HelpShowsInTheProgramsOwnWindow)
     r.w.HowToAction()->trigger(); // another topic: the same window
     EXPECT_EQ(r.w.Help(), help);
 }
+
+// A value window made active before its first reading: Copy (and its key)
+// works as soon as a reading shows, without opening the Edit menu first.
+TEST(Commands, CopyOfAValueWorksOnceAReadingShows)
+{
+    Rig r;
+    r.Activate(r.w.Value(2));
+    EXPECT_FALSE(r.w.Edit().CopyAction()->isEnabled()) << "nothing to copy yet";
+    r.state.Readings[2].ValueText = QStringLiteral("12.5");
+    r.state.Readings[2].UnitText = QStringLiteral("mV");
+    r.state.Readings[2].HasValue = true;
+    r.w.Recorder().ShowValue(2);
+    EXPECT_TRUE(r.w.Edit().CopyAction()->isEnabled());
+}
