@@ -139,6 +139,7 @@ void PrintEngine::HeaderBlock()
     if (!s_.NoteText.isEmpty()) {
         X = left_ + kLabelIndent;
         Print(lang_[kNote], true);
+        SetBold(false); // a value, as the other labels' values are
         PrintWrapped(left_ + kValueIndent, right_, s_.NoteText);
         EndLine();
     }

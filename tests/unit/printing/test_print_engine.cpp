@@ -91,6 +91,8 @@ TEST_F(PrintEngineTest, ANoteWithCrLfRestartsAtTheNoteIndent)
     const auto* second = canvas.Find(QStringLiteral("second line"));
     ASSERT_TRUE(note && first && second);
     EXPECT_TRUE(note->bold);
+    EXPECT_FALSE(first->bold) << "the note is a value: normal weight";
+    EXPECT_FALSE(second->bold);
     EXPECT_DOUBLE_EQ(note->x, engine.Left() + PrintEngine::kLabelIndent);
     EXPECT_DOUBLE_EQ(first->x, engine.Left() + PrintEngine::kValueIndent);
     EXPECT_DOUBLE_EQ(second->x, engine.Left() + PrintEngine::kValueIndent);
