@@ -18,12 +18,15 @@ constexpr int kGraphDivisionsMax = 20;
 // Series 1 and 2 are the low and high alarm lines, series n + 2 data line n.
 constexpr ColorValue kDefaultAlarmLowColour = 0xFF0000;  // blue
 constexpr ColorValue kDefaultAlarmHighColour = 0x0000FF; // red
+// The data lines' default colours: a palette made for telling lines apart
+// (colour-blind safe first), none near the alarm lines' pure blue and red, so
+// a line and a limit never look alike.
 constexpr std::array<ColorValue, 17> kGraphLineColors = {
     0,
-    MakeColor(0, 0, 255), MakeColor(255, 0, 0), MakeColor(0, 160, 0), MakeColor(255, 128, 0),
-    MakeColor(128, 0, 128), MakeColor(0, 160, 160), MakeColor(160, 160, 0), MakeColor(0, 0, 0),
-    MakeColor(0, 0, 128), MakeColor(128, 0, 0), MakeColor(0, 96, 0), MakeColor(255, 0, 255),
-    MakeColor(96, 96, 96), MakeColor(0, 128, 255), MakeColor(128, 64, 0), MakeColor(64, 0, 255)};
+    MakeColor(230, 159, 0), MakeColor(0, 158, 115), MakeColor(204, 121, 167), MakeColor(0, 0, 0),
+    MakeColor(86, 180, 233), MakeColor(140, 86, 75), MakeColor(148, 103, 189), MakeColor(128, 128, 0),
+    MakeColor(90, 40, 0), MakeColor(110, 110, 110), MakeColor(184, 134, 11), MakeColor(0, 100, 0),
+    MakeColor(0, 200, 200), MakeColor(47, 79, 79), MakeColor(255, 140, 100), MakeColor(75, 0, 130)};
 
 // One data line: the four line references and the line's colour.
 struct GraphLine {

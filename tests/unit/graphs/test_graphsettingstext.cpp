@@ -2,9 +2,11 @@
 
 #include "core/model/appstate.h"
 #include "core/model/datetime.h"
+#include "core/graphs/graphsettings.h"
 #include "core/graphs/graphsettingstext.h"
 #include "core/devices/catalogue.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,3 +96,26 @@ TEST_F(InputTextTest, TemperatureEntriesOnlyForJ70Meters)
 }
 
 } // namespace
+
+// A new graph's lines can be told apart from each other and from the alarm
+// limits: no default line colour is near the limits' blue or red, nor near
+// another line's colour.
+TEST(GraphSettingsColours, DefaultLinesDifferFromTheLimitsAndEachOther)
+{
+    const auto distance = [](ColorValue a, ColorValue b) {
+        const auto channel = [](ColorValue c, int shift) { return int((c >> shift) & 0xFF); };
+        double sum = 0;
+        for (int shift : {0, 8, 16})
+            sum += std::pow(channel(a, shift) - channel(b, shift), 2);
+        return std::sqrt(sum);
+    };
+    const GraphSettings g;
+    for (int n = 1; n <= 16; ++n) {
+        const ColorValue line = g.Lines[size_t(n)].Colour;
+        SCOPED_TRACE(n);
+        EXPECT_GT(distance(line, g.AlarmHoogKleur), 120.0) << "near the high limit";
+        EXPECT_GT(distance(line, g.AlarmLaagKleur), 120.0) << "near the low limit";
+        for (int m = 1; m < n; ++m)
+            EXPECT_GT(distance(line, g.Lines[size_t(m)].Colour), 40.0) << "near line " << m;
+    }
+}
