@@ -22,7 +22,7 @@ public:
     void Resize(int rows);
 
     int FirstReading = 1;
-    int ShownPoints = 0; // may be -1 after loading an empty table
+    int ShownPoints = 0;
 
     // The reading drawn in chart row `row` (1-based), 0 for none.
     int ReadingAt(int row) const;

@@ -159,7 +159,8 @@ TEST_F(GraphWindowTest, TheScrollBarPagesThroughTheReadings)
     graph->HerladenGrafiek();
     QScrollBar* bar = graph->ScrollBar();
     EXPECT_TRUE(bar->isVisible());
-    EXPECT_EQ(bar->maximum(), 200);
+    // The replayed jumps left the rows at 157..200: the bar reaches them.
+    EXPECT_EQ(bar->maximum(), 157);
     EXPECT_EQ(bar->value(), graph->Model().Rows.FirstReading);
     bar->setValue(10); // as the user drags it
     EXPECT_EQ(graph->Model().Rows.FirstReading, 10);

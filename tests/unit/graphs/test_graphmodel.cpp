@@ -153,14 +153,15 @@ TEST_F(GraphModelTest, RowLabelsFollowTheLabelChoice)
     EXPECT_EQ(model.RowLabel(1), "");
 }
 
-TEST_F(GraphModelTest, FiveReadingsWith99PointsShowFour)
+// A graph loaded with five readings shows all five, the newest included.
+TEST_F(GraphModelTest, FiveReadingsWith99PointsShowFive)
 {
     LogValues(5, 99, false);
     model.LadenGrafiek();
     EXPECT_EQ(model.Rows.FirstReading, 1);
-    EXPECT_EQ(model.Rows.ShownPoints, 4);
-    EXPECT_EQ(Line1(6), (std::vector<int>{1, 2, 3, 4, 0, 0}));
-    EXPECT_EQ(model.ScrollBar().maximum, 5);
+    EXPECT_EQ(model.Rows.ShownPoints, 5);
+    EXPECT_EQ(Line1(6), (std::vector<int>{1, 2, 3, 4, 5, 0}));
+    EXPECT_EQ(model.ScrollBar().maximum, 1) << "one page: nothing to scroll";
     EXPECT_EQ(model.ScrollBar().position, 1);
 }
 
@@ -170,14 +171,14 @@ TEST_F(GraphModelTest, LiveReadingsJumpAQuarterWidth)
     EXPECT_EQ(Line1(100), Range(1, 100));
     Log(101, "101");
     model.VulGrafiekAan(101);
+    // Every reading stays in sight across the jump: 26..100, then 101.
     EXPECT_EQ(model.Rows.FirstReading, 26);
-    EXPECT_EQ(model.Rows.ShownPoints, 75);
-    std::vector<int> expected = Range(26, 99);
-    expected.push_back(101);
+    EXPECT_EQ(model.Rows.ShownPoints, 76);
+    std::vector<int> expected = Range(26, 101);
     expected.push_back(0);
-    EXPECT_EQ(Line1(76), expected);
-    EXPECT_EQ(model.RowLabel(75), table.CellText(100, 1) + " " + table.CellText(100, 2)) << "reading 101";
-    EXPECT_EQ(model.RowLabel(74), table.CellText(98, 1) + " " + table.CellText(98, 2)) << "reading 99";
+    EXPECT_EQ(Line1(77), expected);
+    EXPECT_EQ(model.RowLabel(76), table.CellText(100, 1) + " " + table.CellText(100, 2)) << "reading 101";
+    EXPECT_EQ(model.RowLabel(75), table.CellText(99, 1) + " " + table.CellText(99, 2)) << "reading 100";
 }
 
 TEST_F(GraphModelTest, ReloadEqualsReplayingEveryReading)
@@ -210,13 +211,11 @@ TEST_F(GraphModelTest, ScrollingRereadsTheTable)
     model.ScrollTo(200);
     EXPECT_EQ(model.Rows.FirstReading, 200);
     EXPECT_EQ(Line1(100), Range(200, 299));
+    // Past the last page: the last readings, a full page, the newest included.
     model.ScrollTo(450);
-    EXPECT_EQ(model.Rows.ShownPoints, 50);
-    EXPECT_EQ(Line1(51), [] {
-        auto v = Range(450, 499);
-        v.push_back(0);
-        return v;
-    }());
+    EXPECT_EQ(model.Rows.FirstReading, 401);
+    EXPECT_EQ(model.Rows.ShownPoints, 100);
+    EXPECT_EQ(Line1(100), Range(401, 500));
 }
 
 TEST_F(GraphModelTest, StatisticsOfTheSelectedLine)

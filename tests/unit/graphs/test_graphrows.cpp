@@ -39,13 +39,13 @@ TEST(GraphRows, AddJumpsAQuarterWhenFull)
 {
     const AddCase cases[] = {
         {"room left: next row", 100, 1, 5, 6, 6, false, 1, 6, 6, 1, 5},
-        // 1..100 shown, reading 101 arrives: 26..99 redrawn, 101 in row 75.
-        {"live jump", 100, 1, 100, 101, 101, true, 26, 75, 75, 26, 99},
+        // 1..100 shown, reading 101 arrives: 26..100 redrawn, 101 in row 76.
+        {"live jump", 100, 1, 100, 101, 101, true, 26, 76, 76, 26, 100},
         // Replaying with the final LogCount keeps reading 100.
         {"replay jump", 100, 1, 100, 101, 1000, true, 26, 76, 76, 26, 100},
         // The jump would pass the last reading: it stops before it.
-        {"jump capped by LogCount", 100, 90, 100, 120, 100, true, 24, 76, 76, 24, 98},
-        {"odd width truncates", 99, 1, 99, 100, 100, true, 26, 74, 74, 26, 98},
+        {"jump capped by LogCount", 100, 90, 100, 120, 100, true, 25, 76, 76, 25, 99},
+        {"odd width truncates", 99, 1, 99, 100, 100, true, 26, 75, 75, 26, 99},
         {"empty after an empty load", 99, 1, -1, 1, 1, false, 1, 1, 1, 0, 0},
     };
     for (const AddCase& c : cases) {
@@ -92,11 +92,11 @@ TEST(GraphRows, LoadShowsTheLastReadings)
     struct {
         int rows, logCount, first, shown;
     } const cases[] = {
-        {99, 5, 1, 4},       // few readings: from the first, the last one left out
-        {99, 0, 1, -1},      // nothing logged
-        {100, 100, 1, 99},
-        {100, 250, 150, 100},
-        {50, 51, 1, 50},
+        {99, 5, 1, 5},       // few readings: every one, the newest included
+        {99, 0, 1, 0},       // nothing logged
+        {100, 100, 1, 100},
+        {100, 250, 151, 100},
+        {50, 51, 2, 50},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rows << " rows, " << c.logCount << " readings");
@@ -117,11 +117,14 @@ TEST(GraphRows, ScrollingAndTheScaledScrollBar)
         int first, shown;
         int barMaximum, barPosition; // the bar set back from the result
     } const cases[] = {
-        {"middle of 100,000 readings", 99, 100000, 15000, 50000, 99, 30000, 15000},
-        {"near the end shows fewer rows", 100, 1000, 950, 950, 50, 1000, 950},
-        {"position 0 shows from reading 1", 99, 1000, 0, 1, 99, 1000, 1},
-        {"exactly 30,000 is not scaled", 99, 30000, 100, 100, 99, 30000, 100},
-        {"30,001 is scaled", 99, 30001, 30000, 30001, 0, 30000, 30000},
+        {"middle of 100,000 readings", 99, 100000, 15000, 49952, 99, 30000, 15000},
+        // The last position shows the last readings, not an empty chart.
+        {"the last position shows the last page", 100, 1000, 901, 901, 100, 901, 901},
+        {"beyond the last position", 100, 1000, 950, 901, 100, 901, 901},
+        {"position 0 shows from reading 1", 99, 1000, 0, 1, 99, 902, 1},
+        {"a last page starting at 30,000 is not scaled", 99, 30098, 100, 100, 99, 30000, 100},
+        {"the last of 30,100 readings, scaled", 99, 30100, 30000, 30002, 99, 30000, 30000},
+        {"the last of 100,000 readings", 99, 100000, 30000, 99902, 99, 30000, 30000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
