@@ -482,8 +482,10 @@ void GraphModel::UitschakelenMarkers()
 GraphModel::Selection GraphModel::SelectPoint(int series, int row)
 {
     Selection sel;
-    if (s_.Connected)
+    if (s_.Connected) {
+        sel.refused = true;
         return sel;
+    }
     UitschakelenMarkers();
     if (series < 1 || series > kGraphColumns || row < 1 || row > MaxRows())
         return sel;

@@ -136,6 +136,7 @@ public:
     struct Selection {
         bool marker = false; // show the marker at SelectedSeries, SelectedPoint
         int tableRow = -1;   // select this row of the table window (0-based)
+        bool refused = false; // while measuring: nothing changes, the marker neither
     };
     // A data point (series 1..18, row) was selected. Ignored while connected.
     Selection SelectPoint(int series, int row);

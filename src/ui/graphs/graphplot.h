@@ -57,6 +57,7 @@ public:
     void SetStatisticLines(int series, int flags, const GraphStatistics& statistics);
     // A marker on a point; series 0 removes it.
     void SetMarker(int series, int row);
+    int MarkerSeries() const { return markerSeries_; }
 
     // ---- Axes, legend, footnote, colours
     // The category axis labels: (row, text) at the labelled rows.

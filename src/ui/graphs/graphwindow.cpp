@@ -285,6 +285,8 @@ void GraphWindow::Sync(bool labelsChanged)
 void GraphWindow::PointSelected(int series, int row)
 {
     const GraphModel::Selection sel = model_->SelectPoint(series, row);
+    if (sel.refused)
+        return; // the marker stays with the selection and its footnote
     plot_->SetMarker(sel.marker ? series : 0, row);
     if (sel.tableRow >= 0)
         Q_EMIT TableRowSelected(sel.tableRow);

@@ -122,6 +122,16 @@ TEST_F(GraphWindowTest, AClickOnAPointSelectsItAndItsTableRow)
     EXPECT_TRUE(graph->Plot()->FootnoteShown());
     EXPECT_TRUE(graph->Plot()->FootnoteText().startsWith("CH1: No.5(")) << graph->Plot()->FootnoteText().toStdString();
     EXPECT_EQ(graph->Model().SelectedPoint, 5);
+    EXPECT_NE(graph->Plot()->MarkerSeries(), 0);
+
+    // While measuring a click selects nothing: the marker, the selection and
+    // the footnote all stay (not the marker gone and the rest left).
+    state.Connected = true;
+    QTest::mouseClick(Chart(), Qt::LeftButton, {}, graph->Plot()->PixelOf(7, 7).toPoint());
+    EXPECT_NE(graph->Plot()->MarkerSeries(), 0);
+    EXPECT_EQ(graph->Model().SelectedPoint, 5);
+    EXPECT_TRUE(graph->Plot()->FootnoteShown());
+    state.Connected = false;
 
     // A click on empty chart space clears the selection.
     QTest::mouseClick(Chart(), Qt::LeftButton, {}, graph->Plot()->PixelOf(40, 9).toPoint());
