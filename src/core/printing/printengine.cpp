@@ -94,9 +94,11 @@ void PrintEngine::StartPage(const PrintPageInfo& page)
     if (page_ > 0)
         canvas_.NewPage();
     const bool wasBreaking = breaking_;
-    breaking_ = true; // the frame and header never break a page themselves
+    breaking_ = true; // the frame and header never start a page with a header themselves
     PageFrame();
+    inHeader_ = true;
     HeaderBlock();
+    inHeader_ = false;
     breaking_ = wasBreaking;
 }
 
@@ -169,12 +171,29 @@ void PrintEngine::EndLine()
 
 void PrintEngine::CheckPageEnd(const QString& text)
 {
-    if (breaking_ || Y + canvas_.TextHeight(text) < bottom_)
+    const double height = canvas_.TextHeight(text);
+    if (Y + height < bottom_)
         return;
+    if (breaking_) {
+        // A page header longer than the page (a long note) goes on on the
+        // next page, under the frame only; drawn past the bottom it would
+        // push every record off the paper.
+        if (inHeader_) {
+            canvas_.NewPage();
+            PageFrame();
+        }
+        return;
+    }
     const bool bold = bold_;
     const double size = size_;
     breaking_ = true;
     StartPage(info_);
+    // A header that leaves no room for a line: the records go on on a page
+    // with the frame only, or they would never find room.
+    if (Y + height >= bottom_) {
+        canvas_.NewPage();
+        PageFrame();
+    }
     if (onContinuedPage)
         onContinuedPage();
     breaking_ = false;

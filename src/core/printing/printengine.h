@@ -91,4 +91,5 @@ private:
     double size_ = kFontSize;
     PrintPageInfo info_;
     bool breaking_ = false; // inside a page break: no nested breaks
+    bool inHeader_ = false; // printing the page header: one longer than a page continues on the next
 };

@@ -412,3 +412,33 @@ TEST(PrintPaper, NamesOfCodes)
 }
 
 } // namespace
+
+// A note longer than the page: the header goes on on the next page, and every
+// record that follows is printed on the paper, none past the bottom.
+TEST_F(PrintEngineTest, ALongNoteContinuesAndTheRecordsStayOnThePaper)
+{
+    for (const int noteLines : {5, 65, 200}) {
+        SCOPED_TRACE(noteLines);
+        canvas.items.clear();
+        canvas.pages = 1;
+        QStringList note;
+        for (int i = 1; i <= noteLines; ++i)
+            note << QStringLiteral("note line %1").arg(i);
+        state.NoteText = note.join(QStringLiteral("\r\n"));
+        engine.Start();
+        engine.StartPage({QStringLiteral("Table"), 0});
+        for (int r = 1; r <= 10; ++r) {
+            engine.Print(QStringLiteral("record %1").arg(r));
+            engine.EndLine();
+        }
+        for (const QString& text : QStringList{QStringLiteral("note line %1").arg(noteLines), QStringLiteral("record 1"),
+                                               QStringLiteral("record 10")}) {
+            const auto* item = canvas.Find(text);
+            ASSERT_TRUE(item) << text.toStdString();
+            EXPECT_LT(item->y, engine.BottomLimit()) << text.toStdString() << " printed past the bottom";
+            EXPECT_GE(item->y, engine.Top()) << text.toStdString();
+        }
+        if (noteLines > 65)
+            EXPECT_GT(canvas.pages, 2);
+    }
+}
