@@ -4,6 +4,7 @@
 #include "core/help/languagetable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 
 namespace {
@@ -151,9 +152,27 @@ void PrintTable(PrintEngine& e, const PrintPageInfo& page, const LogTable& table
             e.Y += 0.3 * e.LineHeight();
             e.EndLine();
         };
+        // A row whose info text wraps starts on a page with room for all of
+        // its lines, so the text never goes on without its row's number.
+        const auto keepTogether = [&](int row) {
+            const size_t last = band.size() - 1;
+            if (band.empty() || band[last] + 1 != columns.size())
+                return;
+            const QString info = table.CellText(row, columns[band[last]]);
+            const double room = e.Right() - xs[last], width = canvas.TextWidth(info);
+            if (room <= 0 || width <= room)
+                return;
+            const int lines = int(std::ceil(width / room)) + int(info.count(QLatin1Char('\r')));
+            const double start = e.Y, probe = start + (lines - 1) * e.LineHeight();
+            e.Y = probe;
+            e.CheckPageEnd();
+            if (e.Y == probe)
+                e.Y = start; // it fits here
+        };
         headingRow();
         e.onContinuedPage = headingRow;
         for (int row : rows) {
+            keepTogether(row);
             for (size_t at = 0; at < band.size(); ++at)
                 cell(at, table.CellText(row, columns[band[at]]));
             e.EndLine();

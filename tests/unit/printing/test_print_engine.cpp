@@ -442,3 +442,40 @@ TEST_F(PrintEngineTest, ALongNoteContinuesAndTheRecordsStayOnThePaper)
             EXPECT_GT(canvas.pages, 2);
     }
 }
+
+// An info text that wraps at the bottom of a page goes over with its row:
+// never a continuation on a page of its own without the row's number.
+TEST_F(PrintTableTest, AWrappedInfoStaysWithItsRow)
+{
+    canvas.pageSize = QSizeF(120, 200);
+    engine.Start();
+    table.SetLayout(QStringLiteral("A101"), 2);
+    table.LoadCaptions(lang);
+    const LogTable::RawCell cells[2] = {{"7.01", "pH", {}, false, true}, {"25.0", "C", {}, false, true}};
+    table.BeginBulk();
+    for (int i = 0; i < 80; ++i)
+        table.AppendBulk(45000 + i / 1440.0, true, cells,
+                         i == 0 ? QByteArray("calibrated")   // one line: the next rows' second lines meet the bottom
+                                : QByteArray("calibrated after the buffer change, second part of note ") + QByteArray::number(i + 1));
+    table.EndBulk();
+    PrintTable(engine, {QStringLiteral("run.vam"), 0}, table, AllTableColumns(table), AllTableRows(table));
+    ASSERT_GE(canvas.pages, 2);
+    int pagesWithInfo = 0;
+    for (int page = 1; page <= canvas.pages; ++page) {
+        const auto* heading = canvas.Find(QStringLiteral("Info"), page);
+        if (!heading)
+            continue;
+        ++pagesWithInfo;
+        // The first info text under the headings begins a note: no page
+        // starts with the rest of a note whose row is on the page before.
+        const std::vector<RecordingCanvas::Item> texts = canvas.Texts(page);
+        const RecordingCanvas::Item* first = nullptr;
+        for (const auto& i : texts)
+            if (!i.bold && std::abs(i.x - heading->x) < 1e-9 && i.y > heading->y && (!first || i.y < first->y))
+                first = &i;
+        if (!first)
+            continue; // the headings of a page the last row filled up
+        EXPECT_TRUE(first->text.startsWith(QStringLiteral("calibrated"))) << "page " << page << ": " << first->text.toStdString();
+    }
+    EXPECT_GE(pagesWithInfo, 2);
+}
