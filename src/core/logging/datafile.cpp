@@ -277,15 +277,13 @@ DataFileReport DataFile::AppendRecord(const QString& info)
 DataFileReport DataFile::RewriteLastRecord(const LogTable& table, int logNumber, const QString& info)
 {
     const int row = table.RowOfNumber(logNumber);
-    if (row < 0)
-        return RewriteLastRecord(table.Time(row), info);
-    const std::vector<RecordRef> refs = RefsOfRows(table, {row});
-    return refs.empty() ? RewriteLastRecord(table.Time(row), info) : RewriteRecord(refs.front(), info);
+    const auto refs = RefsOfRows(table, {row});
+    return refs.empty() ? RewriteLastRecord(table.Time(row), info) : RewriteRecord(refs.front().second, info);
 }
 
-std::vector<DataFile::RecordRef> DataFile::RefsOfRows(const LogTable& table, const std::vector<int>& rows)
+std::vector<std::pair<int, DataFile::RecordRef>> DataFile::RefsOfRows(const LogTable& table, const std::vector<int>& rows)
 {
-    std::vector<RecordRef> refs;
+    std::vector<std::pair<int, RecordRef>> refs;
     refs.reserve(rows.size());
     QHash<qint64, int> seen;
     int next = 0; // rows are ascending: one pass over the table counts the seconds
@@ -297,20 +295,19 @@ std::vector<DataFile::RecordRef> DataFile::RefsOfRows(const LogTable& table, con
                 ++seen[SecondKey(table.Time(next))];
         if (row < 0 || row >= table.Count() || !table.HasTime(row))
             continue;
-        refs.push_back({table.Time(row), seen.value(SecondKey(table.Time(row)))});
+        refs.push_back({row, {table.Time(row), seen.value(SecondKey(table.Time(row)))}});
     }
     return refs;
 }
 
 namespace {
-// Names the first n records of a second for a time given n times.
-template <typename T, typename Time>
-std::vector<std::pair<DataFile::RecordRef, T>> ByOrder(const std::vector<std::pair<double, T>>& items, Time keyOf)
+// A time given n times names the first n records of its second.
+std::vector<DataFile::RecordRef> RefsInOrder(const std::vector<double>& times)
 {
-    std::vector<std::pair<DataFile::RecordRef, T>> refs;
+    std::vector<DataFile::RecordRef> refs;
     QHash<qint64, int> count;
-    for (const auto& [time, value] : items)
-        refs.push_back({{time, count[keyOf(time)]++}, value});
+    for (double time : times)
+        refs.push_back({time, count[SecondKey(time)]++});
     return refs;
 }
 } // namespace
@@ -333,7 +330,14 @@ DataFileReport DataFile::RewriteRecord(const RecordRef& ref, const QString& info
 
 DataFileReport DataFile::RewriteInfoTexts(const std::vector<std::pair<double, QString>>& timesAndInfo)
 {
-    return RewriteInfoTextsOf(ByOrder(timesAndInfo, SecondKey));
+    std::vector<double> times;
+    for (const auto& item : timesAndInfo)
+        times.push_back(item.first);
+    const std::vector<RecordRef> refs = RefsInOrder(times);
+    std::vector<std::pair<RecordRef, QString>> refsAndInfo;
+    for (size_t i = 0; i < refs.size(); ++i)
+        refsAndInfo.emplace_back(refs[i], timesAndInfo[i].second);
+    return RewriteInfoTextsOf(refsAndInfo);
 }
 
 DataFileReport DataFile::RewriteInfoTextsOf(const std::vector<std::pair<RecordRef, QString>>& refsAndInfo)
@@ -352,13 +356,7 @@ DataFileReport DataFile::RewriteInfoTextsOf(const std::vector<std::pair<RecordRe
 
 DataFileReport DataFile::DeleteRecords(const std::vector<double>& times)
 {
-    std::vector<std::pair<double, int>> items;
-    for (double t : times)
-        items.emplace_back(t, 0);
-    std::vector<RecordRef> refs;
-    for (const auto& item : ByOrder(items, SecondKey))
-        refs.push_back(item.first);
-    return DeleteRecordsOf(refs);
+    return DeleteRecordsOf(RefsInOrder(times));
 }
 
 DataFileReport DataFile::DeleteRecordsOf(const std::vector<RecordRef>& records)

@@ -117,7 +117,8 @@ public:
         double time = 0;
         int occurrence = 0;
     };
-    static std::vector<RecordRef> RefsOfRows(const LogTable& table, const std::vector<int>& rows);
+    // The record of each of `rows` that has a time, as (row, record), in row order.
+    static std::vector<std::pair<int, RecordRef>> RefsOfRows(const LogTable& table, const std::vector<int>& rows);
     // Sets the info text of these records; the other items stay byte for byte.
     DataFileReport RewriteInfoTextsOf(const std::vector<std::pair<RecordRef, QString>>& refsAndInfo);
     // The same by times alone: a time given n times names the first n records of that second.

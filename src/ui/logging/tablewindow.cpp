@@ -357,14 +357,9 @@ void TableWindow::WriteInfos(const std::vector<int>& rows)
     if (!file_ || rows.empty())
         return;
     // Each row's record by its place among the records of its second.
-    const std::vector<DataFile::RecordRef> refs = DataFile::RefsOfRows(table_, rows);
     std::vector<std::pair<DataFile::RecordRef, QString>> changes;
-    changes.reserve(refs.size());
-    for (size_t i = 0, r = 0; i < refs.size() && r < rows.size(); ++r) {
-        if (!table_.HasTime(rows[r]))
-            continue;
-        changes.emplace_back(refs[i++], table_.Info(rows[r]));
-    }
+    for (const auto& [row, ref] : DataFile::RefsOfRows(table_, rows))
+        changes.emplace_back(ref, table_.Info(row));
     Report(file_->RewriteInfoTextsOf(changes));
 }
 
@@ -432,7 +427,9 @@ bool TableWindow::WisTabelRij()
     if (rows.empty() || EditRefused())
         return false;
     const bool all = int(rows.size()) == table_.Count();
-    const std::vector<DataFile::RecordRef> refs = DataFile::RefsOfRows(table_, rows);
+    std::vector<DataFile::RecordRef> refs;
+    for (const auto& rowRef : DataFile::RefsOfRows(table_, rows))
+        refs.push_back(rowRef.second);
     // The question says what the answer does: these records leave the data file.
     QString question = WithoutTrailingBreaks(lang_[kDeleteQuestion]);
     if (file_ && !refs.empty() && !file_->RewriteTarget().isEmpty())
