@@ -72,7 +72,7 @@ void Connection::RunWhenReadingDone(std::function<void()> action)
     }
     afterCycle_.push_back(std::move(action));
     // Nothing to lose: a listening wait with nothing received yet, or a poll to a meter known to be silent.
-    if (measureReading_ && !cycleInput_ && (!s_.PollValues || silentReported_))
+    if (reader_.InCycle() && !cycleInput_ && (!s_.PollValues || silentReported_))
         reader_.Interrupt();
 }
 
@@ -380,7 +380,6 @@ bool Connection::RunCycle()
     TimerOpvragen.stop();
     std::optional<BusyScope> busy(std::in_place, *this);
     cycleInput_ = false;
-    measureReading_ = true;
     // A poll is sent again by the watchdog until the retries are used up;
     // then the reading ends and the tick polls afresh.
     reader_.BeginCycle(s_.PollValues ? qMax(1, int(s_.ReadingTimeout)) * (kMaxPollRetries + 1) : listenIdleMs);
@@ -395,7 +394,6 @@ bool Connection::RunCycle()
     if (!s_.SettingsOpen && !portGonePending_)
         LeesEnVerwerkRS232(ctx_);
     reader_.EndCycle();
-    measureReading_ = false;
     busy.reset(); // actions queued during the wait run now
     if (InCycle())
         return false; // one of them started a reading of its own, which carries on

@@ -167,7 +167,6 @@ private:
     qint64 logDueMs_ = 0;        // when the next record is due (log interval > 0)
     qint64 lastInputMs_ = 0;     // when the meter last sent anything
     int pollsSinceInput_ = 0;
-    bool cycleInput_ = false;
-    bool measureReading_ = false; // RunCycle's reading is under way    // the reading under way has received something
+    bool cycleInput_ = false;    // the reading under way has received something
     bool silentReported_ = false;
 };

@@ -15,12 +15,14 @@ void SerialLineReader::BeginCycle(int idleLimitMs)
 {
     idleLimitMs_ = qMax(0, idleLimitMs);
     stopped_ = false;
+    inCycle_ = true;
 }
 
 void SerialLineReader::EndCycle()
 {
     idleLimitMs_ = 0;
     stopped_ = false;
+    inCycle_ = false;
 }
 
 void SerialLineReader::Interrupt()

@@ -37,6 +37,8 @@ public:
     // had closed, so a silent meter cannot hold the cycle (0: no limit).
     void BeginCycle(int idleLimitMs);
     void EndCycle();
+    // A reading of the poll cycle is under way (between BeginCycle and EndCycle).
+    bool InCycle() const { return inCycle_; }
     // Ends the reading under way at its next wait (the port stays open).
     void Interrupt();
     bool Interrupted() const { return stopped_; }
@@ -56,6 +58,7 @@ private:
     SerialPortService& port_;
     QElapsedTimer clock_;
     int idleLimitMs_ = 0;
+    bool inCycle_ = false;
     bool stopped_ = false;
     QEventLoop* waiting_ = nullptr;
 };

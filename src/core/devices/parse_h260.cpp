@@ -53,19 +53,17 @@ bool StartsWithDateAndTime(QString& line)
 constexpr float kBlockGapSeconds = 0.15f;
 
 // The channel the buffer's next complete line names (0 when none).
-int NextLineChannel(const AppState& s, const QString& buffer)
+int NextLineChannel(ParserContext& ctx, const QString& buffer)
 {
     const qsizetype end = buffer.indexOf(kCrLf);
     if (end < 0)
         return 0;
     QString line = buffer.left(end + 2);
     SkipLeadingControls(line);
-    const qsizetype hash = line.indexOf(QLatin1Char('#'));
-    if (hash == 0)
-        line = line.mid(line.indexOf(QLatin1Char('\t')) + 1); // the identification
+    ExtractIdentification(ctx, line); // consumed as the line itself will be
     if (!StartsWithDateAndTime(line))
         return 0;
-    return ChannelFromToken(s, line);
+    return ChannelFromToken(ctx.state, line);
 }
 
 QString TemperatureAfterUnknownChannel(QString& line)
@@ -150,7 +148,7 @@ void ParseH260(ParserContext& ctx, bool& complete)
             if (!buffer.contains(kCrLf))
                 return; // the caller records the block
         }
-        const int next = NextLineChannel(s, buffer);
+        const int next = NextLineChannel(ctx, buffer);
         if (next != 0 && (blockChannels & (1u << next))) {
             // A second line of a channel starts the next reading: none is lost.
             FinishReading(ctx);

@@ -22,10 +22,8 @@ void ApplyDesktopShortcuts(MainWindow& w)
         {w.Edit().DeleteAction(), QKeySequence::Delete},
         {w.ContentsAction(), QKeySequence::HelpContents},
     };
-    for (const auto& k : keys) {
+    // Text boxes (the terminal, a dialog's fields) keep their own editing
+    // keys: they claim them before a window shortcut fires.
+    for (const auto& k : keys)
         k.action->setShortcut(k.key);
-        // Text boxes (the terminal, a dialog's fields) keep their own editing
-        // keys: they claim them before a window shortcut fires.
-        k.action->setShortcutContext(Qt::WindowShortcut);
-    }
 }
