@@ -8,6 +8,7 @@
 #include "core/devices/catalogue.h"
 #include "core/devices/decoder.h"
 #include "core/help/languagetable.h"
+#include "support/metersimprocess.h"
 #include "platform/serial/serialportservice.h"
 #include "readingformats.h"
 
@@ -21,29 +22,14 @@
 namespace {
 constexpr quint32 kSeed = 5;
 
-class Sim {
+// The simulator of `model` with the test's seed.
+class Sim : public MeterSimProcess {
 public:
     explicit Sim(const QString& model, const QStringList& extra = {})
+        : MeterSimProcess(QStringLiteral(METERSIM),
+                          QStringList{QStringLiteral("--model"), model, QStringLiteral("--seed"), QString::number(kSeed)} + extra)
     {
-        process_.start(QStringLiteral(METERSIM),
-                       QStringList{QStringLiteral("--model"), model, QStringLiteral("--seed"), QString::number(kSeed)} + extra);
-        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
-        }
-        path_ = QString::fromLatin1(process_.readLine().trimmed());
     }
-    ~Sim()
-    {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(2000)) {
-            process_.kill();
-            process_.waitForFinished(2000);
-        }
-    }
-    const QString& Path() const { return path_; }
-
-private:
-    QProcess process_;
-    QString path_;
 };
 
 // Counts what is written to the port, with times, on top of the real port.

@@ -9,6 +9,7 @@
 #include "core/logging/datafile.h"
 #include "core/logging/logtable.h"
 #include "core/help/languagetable.h"
+#include "support/metersimprocess.h"
 #include "core/model/appstate.h"
 #include "core/model/datetime.h"
 #include "ui/graphs/graphmanager.h"
@@ -39,28 +40,12 @@
 #include <gtest/gtest.h>
 
 namespace {
-class Sim {
+class Sim : public MeterSimProcess {
 public:
     explicit Sim(const QStringList& args)
+        : MeterSimProcess(QStringLiteral(METERSIM), args + QStringList{QStringLiteral("--seed"), QStringLiteral("3")})
     {
-        process_.start(QStringLiteral(METERSIM), args + QStringList{QStringLiteral("--seed"), QStringLiteral("3")});
-        while (!process_.canReadLine() && process_.waitForReadyRead(5000)) {
-        }
-        path_ = QString::fromLatin1(process_.readLine().trimmed());
     }
-    ~Sim()
-    {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(2000)) {
-            process_.kill();
-            process_.waitForFinished(2000);
-        }
-    }
-    const QString& Path() const { return path_; }
-
-private:
-    QProcess process_;
-    QString path_;
 };
 
 // Runs the event loop until `done` holds or `ms` have passed.
