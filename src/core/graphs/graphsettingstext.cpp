@@ -26,6 +26,8 @@ int DivisionsFromText(const QString& text) { return Bounded(text, 1, kGraphDivis
 
 double GraphNumberFromText(const QString& text) { return TextToDouble(text); }
 
+bool OffersTemperatureInputs(const AppState& s) { return IsJ70Device(s.DeviceName); }
+
 QString GraphInputText(int input, const AppState& s)
 {
     if (input <= 0)
@@ -45,9 +47,9 @@ int GraphInputFromText(const QString& text, const AppState& s)
     int n = 0;
     for (int i = at + 2; i < text.size() && text.at(i).isDigit() && n <= kGraphInputMax; ++i)
         n = n * 10 + text.at(i).digitValue();
-    const bool thermometer = s.DeviceName == QLatin1String("G4010") || s.DeviceName == QLatin1String("G4020") ||
-                             s.DeviceName == QLatin1String("G4030");
-    if (n > 0 && text.contains(QLatin1Char('(') + kDegreeC + QLatin1Char(')')) && !thermometer)
+    // Only where the list offers temperature entries; elsewhere a channel in
+    // °C (a thermometer, a meter's temperature channel) is the channel itself.
+    if (n > 0 && text.contains(QLatin1Char('(') + kDegreeC + QLatin1Char(')')) && OffersTemperatureInputs(s))
         n += s.ChannelCount;
     return std::clamp(n, 0, kGraphInputMax);
 }
@@ -57,7 +59,7 @@ QStringList GraphInputChoices(const AppState& s)
     QStringList list{QString()};
     for (int ch = 1; ch <= s.ChannelCount; ++ch)
         list << GraphInputText(ch, s);
-    if (IsJ70Device(s.DeviceName)) {
+    if (OffersTemperatureInputs(s)) {
         for (int ch = 1; ch <= s.ChannelCount; ++ch)
             list << GraphInputText(ch + s.ChannelCount, s);
     }

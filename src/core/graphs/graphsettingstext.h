@@ -23,9 +23,12 @@ double GraphNumberFromText(const QString& text);
 // channel (with the unit of its current reading), "CH2 (°C)" for the
 // temperature of a channel.
 QString GraphInputText(int input, const AppState& s);
-// Back from that text: "CHn (°C)" is the temperature of channel n, except
-// for the G40xx thermometers whose channels are themselves in °C; "" is 0.
+// Back from that text: "CHn (°C)" is the temperature of channel n on the
+// meters that offer temperature entries, channel n itself on the others
+// (whose temperature is an ordinary channel in °C); "" is 0.
 int GraphInputFromText(const QString& text, const AppState& s);
 // The input list: an empty entry, every channel, and for the meters that
 // also measure a temperature per channel ("J70…", "…-37") those too.
 QStringList GraphInputChoices(const AppState& s);
+// Whether the input list holds a temperature entry per channel.
+bool OffersTemperatureInputs(const AppState& s);

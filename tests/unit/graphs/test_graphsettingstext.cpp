@@ -76,12 +76,28 @@ TEST_F(InputTextTest, InputTextsRoundTrip)
     }
 }
 
-TEST_F(InputTextTest, ThermometerChannelsInDegreesAreChannels)
+// "CH2 (°C)" is the temperature input of channel 2 only where the input list
+// offers temperature entries; elsewhere a channel whose own unit is °C keeps
+// its channel (its temperature input has no column, so every point was empty).
+TEST_F(InputTextTest, DegreeChannelIsTemperatureInputOnlyWhereOffered)
 {
-    Use("G4010");
-    EXPECT_EQ(GraphInputFromText("CH2 (" + kDegreeC + ")", state), 2);
+    struct {
+        const char* model;
+        int input;
+    } const cases[] = {
+        {"G4010", 2}, {"A101", 2}, {"H264", 2}, {"K231", 2}, {"N505", 2}, {"N335", 2},
+        {"J7010", 4}, {"J7020", 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        Use(c.model);
+        state.Readings[2].UnitText = kDegreeC;
+        const QString text = "CH2 (" + kDegreeC + ")";
+        EXPECT_EQ(GraphInputFromText(text, state), c.input);
+        // What the grid shows for the input taken is the text chosen.
+        EXPECT_EQ(GraphInputText(c.input, state), text);
+    }
     Use("J7010");
-    EXPECT_EQ(GraphInputFromText("CH2 (" + kDegreeC + ")", state), 4);
     EXPECT_EQ(GraphInputFromText("CH", state), 0);
     EXPECT_EQ(GraphInputFromText("CH99", state), 32);
 }
