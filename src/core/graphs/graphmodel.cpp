@@ -445,6 +445,19 @@ GraphStatistics GraphModel::Statistics(int column) const
     return st;
 }
 
+std::array<QString, 3> GraphModel::StatisticLegends(int series, const GraphStatistics& st) const
+{
+    std::array<QString, 3> texts;
+    if (series < 3 || series > kGraphColumns || st.Count == 0)
+        return texts;
+    const QString name = Series(series).Legend + QLatin1Char(' ');
+    const QString mean = lang_[kMeanText].trimmed();
+    texts[0] = name + QStringLiteral("MIN: ") + NumberText(st.Minimum);
+    texts[1] = name + QStringLiteral("MAX: ") + NumberText(st.Maximum);
+    texts[2] = name + mean + QLatin1Char(' ') + NumberText(st.Mean);
+    return texts;
+}
+
 void GraphModel::BepaalMinMaxima()
 {
     footnote_ = footnoteBase_;

@@ -130,6 +130,9 @@ public:
     // row of an XY recorder.
     int StatisticRows() const;
     GraphStatistics Statistics(int column) const;
+    // The legend entries of a data series' minimum, maximum and mean lines:
+    // the series' legend, the statistic and its value in the line's unit.
+    std::array<QString, 3> StatisticLegends(int series, const GraphStatistics& statistics) const;
 
     // ---- Selection
     // What the window does after a point was selected.

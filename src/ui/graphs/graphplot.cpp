@@ -38,6 +38,45 @@ constexpr int kMarkerSize = 10;
 const Qt::PenStyle kStatStyles[3] = {Qt::DashLine, Qt::DashLine, Qt::DashDotLine};
 } // namespace
 
+// A legend entry for a minimum, maximum or mean line: a sample of the line's
+// pen and its text (the library's own entries belong to plottables only).
+class StatLegendItem : public QCPAbstractLegendItem {
+public:
+    StatLegendItem(QCPLegend* legend, const QPen& pen, const QString& text)
+        : QCPAbstractLegendItem(legend), pen_(pen), text_(text)
+    {
+    }
+    const QString& text() const { return text_; }
+    void SetText(const QString& text) { text_ = text; }
+    void SetPen(const QPen& pen) { pen_ = pen; }
+
+protected:
+    void draw(QCPPainter* painter) override
+    {
+        painter->setFont(mFont);
+        painter->setPen(QPen(mTextColor));
+        const QSize icon = mParentLegend->iconSize();
+        const QRect textRect = painter->fontMetrics().boundingRect(0, 0, 0, icon.height(), Qt::TextDontClip, text_);
+        const int height = std::max(textRect.height(), icon.height());
+        painter->drawText(mRect.x() + icon.width() + mParentLegend->iconTextPadding(), mRect.y(), textRect.width(),
+                          height, Qt::TextDontClip, text_);
+        const int y = mRect.y() + icon.height() / 2;
+        painter->setPen(pen_);
+        painter->drawLine(QLineF(mRect.x(), y, mRect.x() + icon.width(), y));
+    }
+    QSize minimumOuterSizeHint() const override
+    {
+        const QSize icon = mParentLegend->iconSize();
+        const QRect textRect = QFontMetrics(mFont).boundingRect(0, 0, 0, icon.height(), Qt::TextDontClip, text_);
+        return {icon.width() + mParentLegend->iconTextPadding() + textRect.width() + mMargins.left() + mMargins.right(),
+                std::max(textRect.height(), icon.height()) + mMargins.top() + mMargins.bottom()};
+    }
+
+private:
+    QPen pen_;
+    QString text_;
+};
+
 GraphPlot::GraphPlot(QWidget* parent) : QWidget(parent)
 {
     auto* box = new QHBoxLayout(this);
@@ -160,24 +199,49 @@ bool GraphPlot::SeriesVisible(int series) const
 
 void GraphPlot::UpdateLegend()
 {
-    // The legend lists the shown series in series order.
+    // The legend lists the shown series in series order, each followed by
+    // its minimum, maximum and mean lines.
     plot_->legend->clearItems();
     for (int s = 1; s <= kGraphColumns; ++s) {
         QCPGraph* g = graphs_[size_t(s)];
         if (g->visible() && !legends_[size_t(s)].isEmpty())
             g->addToLegend();
+        for (size_t k = 0; k < 3; ++k) {
+            StatLegendItem*& entry = statLegend_[size_t(s)][k];
+            entry = nullptr;
+            const QCPItemStraightLine* line = statLines_[size_t(s)][k];
+            if (line && line->visible()) {
+                entry = new StatLegendItem(plot_->legend, line->pen(), statTexts_[size_t(s)][k]);
+                plot_->legend->addItem(entry);
+            }
+        }
     }
+}
+
+QStringList GraphPlot::LegendTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < plot_->legend->itemCount(); ++i) {
+        if (auto* p = qobject_cast<QCPPlottableLegendItem*>(plot_->legend->item(i)))
+            texts << p->plottable()->name();
+        else if (auto* st = dynamic_cast<StatLegendItem*>(plot_->legend->item(i)))
+            texts << st->text();
+    }
+    return texts;
 }
 
 void GraphPlot::SetSeriesColor(int series, const QColor& color)
 {
     if (QCPGraph* g = Graph(series))
         g->setPen(QPen(color, 1));
-    for (QCPItemStraightLine* line : statLines_[size_t(std::clamp(series, 0, kGraphColumns))]) {
-        if (line) {
+    const size_t s = size_t(std::clamp(series, 0, kGraphColumns));
+    for (size_t k = 0; k < 3; ++k) {
+        if (QCPItemStraightLine* line = statLines_[s][k]) {
             QPen pen = line->pen();
             pen.setColor(color);
             line->setPen(pen);
+            if (statLegend_[s][k])
+                statLegend_[s][k]->SetPen(pen);
         }
     }
 }
@@ -188,15 +252,22 @@ QColor GraphPlot::SeriesColor(int series) const
     return g ? g->pen().color() : QColor();
 }
 
-void GraphPlot::SetStatisticLines(int series, int flags, const GraphStatistics& st)
+void GraphPlot::SetStatisticLines(int series, int flags, const GraphStatistics& st,
+                                  const std::array<QString, 3>& legends)
 {
     QCPGraph* g = Graph(series);
     if (!g)
         return;
     const double values[3] = {st.Minimum, st.Maximum, st.Mean};
+    bool entriesChanged = false;
     for (int k = 0; k < 3; ++k) {
         QCPItemStraightLine*& line = statLines_[size_t(series)][size_t(k)];
         const bool on = (flags & (1 << k)) && st.Count > 0 && g->visible();
+        const bool wasOn = line && line->visible();
+        entriesChanged |= on != wasOn;
+        statTexts_[size_t(series)][size_t(k)] = legends[size_t(k)];
+        if (StatLegendItem* entry = statLegend_[size_t(series)][size_t(k)])
+            entry->SetText(legends[size_t(k)]);
         if (!on) {
             if (line)
                 line->setVisible(false);
@@ -211,6 +282,8 @@ void GraphPlot::SetStatisticLines(int series, int flags, const GraphStatistics& 
         line->point2->setCoords(1, values[k]);
         line->setVisible(true);
     }
+    if (entriesChanged)
+        UpdateLegend();
 }
 
 void GraphPlot::SetMarker(int series, int row)

@@ -19,6 +19,7 @@
 #include <QColor>
 #include <QPixmap>
 #include <QSharedPointer>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <utility>
@@ -33,6 +34,7 @@ class QMouseEvent;
 template <typename T> class QCPDataContainer;
 class QCPGraphData;
 class DivisionTicker;
+class StatLegendItem;
 
 class GraphPlot : public QWidget, public GraphCells {
     Q_OBJECT
@@ -53,8 +55,12 @@ public:
     bool SeriesVisible(int series) const;
     void SetSeriesColor(int series, const QColor& color);
     QColor SeriesColor(int series) const;
-    // The minimum, maximum and mean lines of a series (flags 1, 2, 4).
-    void SetStatisticLines(int series, int flags, const GraphStatistics& statistics);
+    // The minimum, maximum and mean lines of a series (flags 1, 2, 4), with
+    // their legend entries' texts.
+    void SetStatisticLines(int series, int flags, const GraphStatistics& statistics,
+                           const std::array<QString, 3>& legends = {});
+    // The legend's entries from top to bottom.
+    QStringList LegendTexts() const;
     // A marker on a point; series 0 removes it.
     void SetMarker(int series, int row);
     int MarkerSeries() const { return markerSeries_; }
@@ -110,6 +116,8 @@ private:
     std::array<QCPDataContainer<QCPGraphData>*, kGraphColumns + 1> data_{};
     std::array<std::array<QCPItemStraightLine*, 3>, kGraphColumns + 1> statLines_{};
     std::array<QString, kGraphColumns + 1> legends_;
+    std::array<std::array<QString, 3>, kGraphColumns + 1> statTexts_;
+    std::array<std::array<StatLegendItem*, 3>, kGraphColumns + 1> statLegend_{}; // owned by the legend
     QCPGraph* marker_ = nullptr;
     int markerSeries_ = 0, markerRow_ = 0;
     QCPTextElement* footnote_ = nullptr;

@@ -269,7 +269,8 @@ void GraphWindow::Sync(bool labelsChanged)
     }
     for (int series = 3; series <= kGraphColumns; ++series) {
         const int flags = m.Series(series).StatFlags;
-        plot_->SetStatisticLines(series, flags, flags ? m.Statistics(series) : GraphStatistics{});
+        const GraphStatistics st = flags ? m.Statistics(series) : GraphStatistics{};
+        plot_->SetStatisticLines(series, flags, st, m.StatisticLegends(series, st));
     }
     UpdateLabels(labelsChanged);
     plot_->SetFootnote(m.Footnote(), m.FootnoteVisible());

@@ -235,6 +235,39 @@ TEST_F(GraphWindowTest, AlarmLinesAndColoursFromTheSettings)
     EXPECT_EQ(graph->Plot()->ValueRange(), std::make_pair(-20.0, 40.0));
 }
 
+// The minimum, maximum and mean lines are named in the legend under their
+// line, and their values follow the readings.
+TEST_F(GraphWindowTest, StatisticLinesAreInTheLegend)
+{
+    for (int n = 1; n <= 4; ++n)
+        Log(n, QString::number(n * 2));
+    Window();
+    GraphSettings& g = graph->Settings();
+    g.LegendeKeuze = true;
+    g.AlarmHoog = true;
+    g.AlarmHoogWaarde = 7;
+    g.Lines[1].ShowMin = 1;
+    g.Lines[1].ShowMean = 1;
+    graph->HerInitialiseerGrafiek();
+    graph->HerladenGrafiek();
+    Picture();
+    EXPECT_EQ(graph->Plot()->LegendTexts(),
+              QStringList({"High limit", "mV (CH1)", "mV (CH1) MIN: 2", "mV (CH1) MEAN: 5"}));
+
+    Log(5, "20");
+    graph->VulGrafiekAan(5);
+    Picture();
+    EXPECT_EQ(graph->Plot()->LegendTexts(),
+              QStringList({"High limit", "mV (CH1)", "mV (CH1) MIN: 2", "mV (CH1) MEAN: 8"}));
+
+    // Switched off: the entries leave the legend with their lines.
+    g.Lines[1].ShowMin = 0;
+    g.Lines[1].ShowMean = 0;
+    graph->HerInitialiseerGrafiek();
+    Picture();
+    EXPECT_EQ(graph->Plot()->LegendTexts(), QStringList({"High limit", "mV (CH1)"}));
+}
+
 TEST_F(GraphWindowTest, CopyPutsThePictureOnTheClipboard)
 {
     Window();
