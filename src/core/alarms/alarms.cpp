@@ -7,7 +7,6 @@
 
 namespace {
 const QString kOverRange = QStringLiteral("OR.");
-constexpr double kOverRangeValue = 9999;
 
 // Language-table entries of the report.
 enum : int {
@@ -256,33 +255,9 @@ QString RecorderAlarmEvent(const QString& channelName, const QString& unit, doub
          + label;
 }
 
-AlarmReportSeries TableAlarmSeries(const AppState& s, const LogTable& table, int channel)
+QString TableAlarmEvent(const QString& seriesName, int number, const QString& date, const QString& time,
+                        const QString& value)
 {
-    AlarmReportSeries series;
-    if (channel < 1 || channel > table.Channels())
-        return series;
-    const QString name = channel < int(s.Channels.size()) ? s.Channel(channel).Name : QString();
-    // The unit the table shows for the channel; the current reading's when
-    // the table has none.
-    QString unit;
-    for (int row = 0; row < table.Count() && unit.isEmpty(); ++row)
-        unit = table.Unit(row, channel);
-    if (unit.isEmpty())
-        unit = s.Readings[size_t(channel)].UnitText.trimmed();
-    series.name = AlarmSeriesName(name, unit);
-    const int column = table.ValueColumn(channel);
-    for (int row = 0; row < table.Count(); ++row) {
-        if (table.Number(row) > s.LogCount)
-            break;
-        const QString cell = table.CellText(row, column);
-        if (cell.isEmpty())
-            continue;
-        const double value = cell == kOverRange ? kOverRangeValue : TextToDouble(cell);
-        const QString event = series.name + QStringLiteral(": ")
-                            + QStringLiteral("%1").arg(table.Number(row), 5, 10, QLatin1Char('0'))
-                            + QStringLiteral(": ") + table.CellText(row, 1) + QStringLiteral(" - ")
-                            + table.CellText(row, 2) + QStringLiteral("; ") + cell;
-        series.values.push_back({value, event});
-    }
-    return series;
+    return seriesName + QStringLiteral(": ") + QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0'))
+         + QStringLiteral(": ") + date + QStringLiteral(" - ") + time + QStringLiteral("; ") + value;
 }

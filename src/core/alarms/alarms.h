@@ -100,10 +100,12 @@ struct AlarmReportLine {
 
 std::vector<AlarmReportLine> BuildAlarmReport(const AlarmReportInput& input, const LanguageTable& lang);
 
-// A table graph's series for the channel: rows 1..LogCount of its value
-// column; "OR." counts as 9999, empty cells are skipped. Event text: name and
-// unit, the reading number "00000", date " - " time, "; " and the cell text.
-AlarmReportSeries TableAlarmSeries(const AppState& state, const LogTable& table, int channel);
+// The value an over-range reading counts as in a report.
+constexpr double kAlarmOverRangeValue = 9999;
+// A table graph's event text: the series name, the reading number "00000",
+// date " - " time, "; " and the value's text.
+QString TableAlarmEvent(const QString& seriesName, int number, const QString& date, const QString& time,
+                        const QString& value);
 // An XY recorder's event text: name and unit, the value, "; " and the row's label.
 QString RecorderAlarmEvent(const QString& channelName, const QString& unit, double value, const QString& label);
 // "CH1 (mV)": the trimmed channel name and its unit.

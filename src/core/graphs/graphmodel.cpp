@@ -229,39 +229,74 @@ int GraphModel::TableRowOf(int reading) const
     return row;
 }
 
+GraphModel::RowValue GraphModel::ValueOfRow(int tableRow, int line, bool excluded, const QString& lineUnit) const
+{
+    RowValue r;
+    const int input = Input(line);
+    if (excluded || input <= 0) {
+        // a gap on every line
+    } else if (!IsTemperatureInput(input)) {
+        // The cells themselves: the table keeps them trimmed, and an
+        // over-range reading is a gap whatever text it carries.
+        if (input <= table_->Channels() && table_->HasReading(tableRow, input)) {
+            r.text = table_->Value(tableRow, input);
+            r.unit = table_->Unit(tableRow, input);
+            r.over = table_->OverRange(tableRow, input);
+        }
+    } else if (const int column = ValueColumn(input); column >= 0) {
+        r.text = table_->CellText(tableRow, column);
+        r.unit = table_->CellText(tableRow, column + 1);
+    }
+    r.over = r.over || r.text.startsWith(kOverRange);
+    r.number = !r.over && !r.text.isEmpty() && GraphValue(r.text, r.unit, lineUnit, r.value);
+    return r;
+}
+
 void GraphModel::FillRow(int row, int reading)
 {
     const int tableRow = TableRowOf(reading);
     const bool excluded = tableRow >= 0 && table_->Info(tableRow).startsWith(kExcluded, Qt::CaseInsensitive);
     for (int line = 1; line <= kMaxLinesPerGraph; ++line) {
-        const int input = Input(line);
-        if (input <= 0)
+        if (Input(line) <= 0)
             continue;
         double v = kNullCell;
         if (tableRow >= 0) {
             ControleGrafiekEenheid(line);
-            QString value, unit;
-            if (excluded) {
-                // a gap on every line
-            } else if (!IsTemperatureInput(input)) {
-                // The cells themselves: the table keeps them trimmed, and an
-                // over-range reading is a gap whatever text it carries.
-                if (input <= table_->Channels() && table_->HasReading(tableRow, input) &&
-                    !table_->OverRange(tableRow, input)) {
-                    value = table_->Value(tableRow, input);
-                    unit = table_->Unit(tableRow, input);
-                }
-            } else if (const int column = ValueColumn(input); column >= 0) {
-                value = table_->CellText(tableRow, column);
-                unit = table_->CellText(tableRow, column + 1);
-            }
-            double x = 0;
-            if (!value.isEmpty() && !value.startsWith(kOverRange) &&
-                GraphValue(value, unit, LineUnits[size_t(line)], x))
-                v = x;
+            const RowValue r = ValueOfRow(tableRow, line, excluded, LineUnits[size_t(line)]);
+            if (r.number)
+                v = r.value;
         }
         cells_.SetCell(row, line + 2, v);
     }
+}
+
+AlarmReportSeries GraphModel::AlarmSeries(int line) const
+{
+    AlarmReportSeries series;
+    const int input = Input(line);
+    if (!table_ || input <= 0)
+        return series;
+    // The unit the line plots in, also before the chart has drawn a row.
+    QString unit = LineUnits[size_t(line)];
+    int scan = 0;
+    if (unit.isEmpty() && !IsTemperatureInput(input))
+        unit = FirstTableUnit(input, scan);
+    if (unit.isEmpty())
+        unit = LineUnit(line);
+    series.name = AlarmSeriesName(ChannelName(ChannelOfInput(input)), unit);
+    for (int row = 0; row < table_->Count() && table_->Number(row) <= s_.LogCount; ++row) {
+        const bool excluded = table_->Info(row).startsWith(kExcluded, Qt::CaseInsensitive);
+        const RowValue r = ValueOfRow(row, line, excluded, unit);
+        if (!r.number && !r.over)
+            continue;
+        // A value in another unit of the line's family is named as plotted.
+        const bool asTyped = r.over || r.unit.trimmed() == unit;
+        series.values.push_back(
+            {r.over ? kAlarmOverRangeValue : r.value,
+             TableAlarmEvent(series.name, table_->Number(row), table_->CellText(row, 1), table_->CellText(row, 2),
+                             r.over ? kOverRange : asTyped ? r.text : NumberText(r.value))});
+    }
+    return series;
 }
 
 void GraphModel::FillRows()
@@ -562,18 +597,23 @@ void GraphModel::InstellenGrafiekEenheid(int line)
             unit = u;
         return;
     }
+    // Rows searched before are not searched again.
+    const QString u = FirstTableUnit(input, unitScan_[size_t(line)]);
+    if (!u.isEmpty())
+        unit = u;
+}
+
+QString GraphModel::FirstTableUnit(int input, int& row) const
+{
     const int column = ValueColumn(input);
     if (column < 0)
-        return;
-    // The first row with a unit; rows searched before are not searched again.
-    int& row = unitScan_[size_t(line)];
+        return QString();
     for (; row < table_->Count(); ++row) {
         const QString u = table_->CellText(row, column + 1).trimmed();
-        if (!u.isEmpty()) {
-            unit = u;
-            return;
-        }
+        if (!u.isEmpty())
+            return u;
     }
+    return QString();
 }
 
 void GraphModel::ControleGrafiekEenheid(int line)

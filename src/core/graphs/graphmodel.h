@@ -12,6 +12,7 @@
 // in memory.
 
 #include "core/model/appstate.h"
+#include "core/alarms/alarms.h"
 #include "core/graphs/graphrows.h"
 #include "core/graphs/graphsettings.h"
 #include "core/logging/recordformat.h"
@@ -161,10 +162,26 @@ public:
     // The table column of an input's value, -1 when the table has none.
     int ValueColumn(int input) const;
 
+    // A table graph's alarm report of a line: every logged reading the line
+    // plots, in the line's unit (an over-range reading as 9999), with event
+    // texts that name the value in that unit.
+    AlarmReportSeries AlarmSeries(int line) const;
+
     // Number text as the footnote shows it (general format, locale decimal).
     static QString NumberText(double v);
 
 private:
+    // What a table row gives a line: its value in the line's unit when the
+    // row has a number for it, whether it is over range, and the cell texts.
+    struct RowValue {
+        bool number = false, over = false;
+        double value = 0;
+        QString text, unit;
+    };
+    RowValue ValueOfRow(int tableRow, int line, bool excluded, const QString& lineUnit) const;
+    // The unit of the first table row from `row` on with one for the input;
+    // `row` is left at that row.
+    QString FirstTableUnit(int input, int& row) const;
     void FillRow(int row, int reading);
     void FillRows();
     int TableRowOf(int reading) const;

@@ -212,8 +212,7 @@ AlarmReportInput GraphWindow::AlarmReport() const
         if (input <= 0)
             continue;
         if (!IsRecorder()) {
-            if (table_ != nullptr)
-                in.series.push_back(TableAlarmSeries(s_, *table_, model_->ChannelOfInput(input)));
+            in.series.push_back(model_->AlarmSeries(line));
             continue;
         }
         const LineName n = NameOfLine(s_, *model_, line);

@@ -3,6 +3,7 @@
 // footnote and table row, the close box, scrolling, and the XY recorder.
 
 #include "core/model/appstate.h"
+#include "core/alarms/alarms.h"
 #include "core/model/datetime.h"
 #include "core/graphs/graphmodel.h"
 #include "core/logging/logtable.h"
@@ -266,6 +267,37 @@ TEST_F(GraphWindowTest, StatisticLinesAreInTheLegend)
     graph->HerInitialiseerGrafiek();
     Picture();
     EXPECT_EQ(graph->Plot()->LegendTexts(), QStringList({"High limit", "mV (CH1)"}));
+}
+
+// The alarm report of a table graph agrees with its chart: a line in µS/cm
+// that plots 1.5 mS/cm at 1500 exceeds a high limit of 1000.
+TEST_F(GraphWindowTest, AlarmReportComparesWhatTheChartPlots)
+{
+    const QString micro = QString(QChar(0x00B5)) + "S/cm";
+    const std::pair<QString, QString> readings[] = {{"500", micro}, {"1.5", "mS/cm"}, {"900", micro}};
+    int n = 0;
+    for (const auto& [value, unit] : readings) {
+        ChannelReading& r = state.Readings[1];
+        r.ReadingTime = t0 + ++n * kOneSecond;
+        r.ValueText = value;
+        r.UnitText = unit;
+        r.HasValue = true;
+        state.LogCount = n;
+        table.VulTabelAan(state, {});
+    }
+    Window();
+    GraphSettings& g = graph->Settings();
+    g.AlarmHoog = true;
+    g.AlarmHoogWaarde = 1000;
+    graph->HerInitialiseerGrafiek();
+    graph->HerladenGrafiek();
+    EXPECT_DOUBLE_EQ(graph->Plot()->Cell(2, 3), 1500);
+    QStringList texts;
+    for (const AlarmReportLine& l : BuildAlarmReport(graph->AlarmReport(), lang))
+        texts << l.bold + l.text;
+    EXPECT_TRUE(texts.contains("CH1 (" + micro + "): Number of times the high limit was exceeded: 1")) << texts.join('|').toStdString();
+    // The event names the value in the line's unit.
+    EXPECT_EQ(texts.filter("; 1500").size(), 1) << texts.join('|').toStdString();
 }
 
 TEST_F(GraphWindowTest, CopyPutsThePictureOnTheClipboard)

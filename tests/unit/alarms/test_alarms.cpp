@@ -279,22 +279,10 @@ TEST(AlarmReport, EventsCountersAndSummaries)
     }
 }
 
-TEST_F(TableAlarmTest, ReportSeriesFromTheTable)
+TEST(AlarmReport, EventTexts)
 {
-    Log("5");
-    Log("99999", true);
-    Log("7,5");
-    s.Channel(1).Name = QStringLiteral(" pH probe ");
-    const AlarmReportSeries series = TableAlarmSeries(s, table, 1);
-    EXPECT_EQ(series.name, QStringLiteral("pH probe (pH)"));
-    ASSERT_EQ(series.values.size(), 3u);
-    EXPECT_EQ(series.values[1].value, 9999);
-    EXPECT_DOUBLE_EQ(series.values[2].value, 7.5);
-    const QString date = table.CellText(1, 1), time = table.CellText(1, 2);
-    EXPECT_EQ(series.values[1].event,
-              QStringLiteral("pH probe (pH): 00002: ") + date + QStringLiteral(" - ") + time + QStringLiteral("; OR."));
-    // Channel 2 logged nothing: empty cells are skipped.
-    EXPECT_TRUE(TableAlarmSeries(s, table, 2).values.empty());
+    EXPECT_EQ(TableAlarmEvent("pH probe (pH)", 2, "02-03-2026", "09:00:02", "OR."),
+              QStringLiteral("pH probe (pH): 00002: 02-03-2026 - 09:00:02; OR."));
     EXPECT_EQ(RecorderAlarmEvent(QStringLiteral("CH2 "), QStringLiteral("mV"), 12, QStringLiteral("08:30")),
               QStringLiteral("CH2 (mV): 12; 08:30"));
 }

@@ -332,6 +332,65 @@ TEST_F(GraphModelTest, TemperatureInputsReadTheTemperatureColumn)
     EXPECT_EQ(model.Series(3).Legend, kDegreeC + " (CH1)");
 }
 
+// A table graph's alarm report reads what the line plots: its own input
+// (a temperature line its temperature column) in the line's unit, and the
+// events name the values in that unit.
+TEST_F(GraphModelTest, AlarmSeriesIsWhatTheLinePlots)
+{
+    struct Row {
+        QString value, unit, info;
+        bool over;
+    };
+    struct {
+        const char* what;
+        const char* model;
+        bool temperature;
+        std::vector<Row> rows;
+        QString name;
+        std::vector<double> values;
+        std::vector<QString> endings;
+    } const cases[] = {
+        {"temperature line", "J7010", true,
+         {{"21.5", "", "", false}, {"30.5", "", "", false}, {"22.0", "", "", false}},
+         "CH1 (" + kDegreeC + ")", {21.5, 30.5, 22.0}, {"; 21.5", "; 30.5", "; 22.0"}},
+        {"range change", "A101", false,
+         {{"500", kMicro + "S/cm", "", false}, {"1.5", "mS/cm", "", false}, {"900", kMicro + "S/cm", "", false}},
+         "CH1 (" + kMicro + "S/cm)", {500, 1500, 900}, {"; 500", "; 1500", "; 900"}},
+        {"over range, excluded and empty rows", "A101", false,
+         {{"7", "pH", "", false}, {"", "pH", "", true}, {"8", "pH", "!x", false}, {"", "", "", false},
+          {"6.5", "pH", "", false}},
+         "CH1 (pH)", {7, 9999, 6.5}, {"; 7", "; OR.", "; 6.5"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        state = AppState();
+        table.Clear();
+        Use(c.model);
+        model.Settings = GraphSettings();
+        model.Settings.Lines[1].Input = qint16(c.temperature ? state.ChannelCount + 1 : 1);
+        model.StelNieuweGrafiekIn();
+        int n = 0;
+        for (const Row& r : c.rows) {
+            if (c.temperature) {
+                state.Readings[1].ExtraText = r.value + kDegreeC;
+                Log(++n, "7", "pH", r.info, r.over);
+            } else {
+                Log(++n, r.value, r.unit, r.info, r.over);
+            }
+            model.VulGrafiekAan(n);
+        }
+        const AlarmReportSeries series = model.AlarmSeries(1);
+        EXPECT_EQ(series.name, c.name);
+        ASSERT_EQ(series.values.size(), c.values.size());
+        for (size_t i = 0; i < c.values.size(); ++i) {
+            EXPECT_DOUBLE_EQ(series.values[i].value, c.values[i]) << i;
+            const QString& event = series.values[i].event;
+            EXPECT_TRUE(event.startsWith(c.name + ": 0000")) << event.toStdString();
+            EXPECT_TRUE(event.endsWith(c.endings[i])) << event.toStdString();
+        }
+    }
+}
+
 struct RecorderTest : GraphModelTest {
     void SetUp() override
     {
