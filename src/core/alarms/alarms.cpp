@@ -22,9 +22,11 @@ enum : int {
     kLowNever = 131,
 };
 
+// Only a number is tested: a damaged value ("x6.54") or a meter's mark for
+// no reading ("----") would read as 0 and raise a false low alarm.
 bool Testable(const ChannelReading& r)
 {
-    return !r.OverRange && !r.ValueText.trimmed().isEmpty();
+    return !r.OverRange && IsNumberText(r.ValueText.trimmed());
 }
 
 const ChannelReading* ReadingOf(const AppState& s, int channel)

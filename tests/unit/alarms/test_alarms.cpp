@@ -60,6 +60,9 @@ TEST(ChannelAlarm, StrictSinglePrecisionTestOnlyWhenArmed)
         {"over range", Reading("99999", true, true, "1", true, "9"), false, false, kOver},
         {"over range below", Reading("-5", true, true, "1", true, "9"), false, false, kOver},
         {"no value", Reading("  ", false, true, "1", true, "-9"), false, false, kNormal},
+        // A damaged value is no reading, not a 0 below the low limit.
+        {"damaged value", Reading("x6.54", false, true, "1", true, "9"), false, false, kNormal},
+        {"meter's no-reading mark", Reading("----", false, true, "1", true, "9"), false, false, kNormal},
         // Single precision: 0.1f as value and limit compare equal.
         {"single equal", Reading("0.1", false, true, "0.1", true, "0.100000001"), false, false, kNormal},
         // Low before high when limits cross.
