@@ -10,9 +10,13 @@
 #include "core/logging/logtable.h"
 #include "core/help/languagetable.h"
 #include "support/metersimprocess.h"
+#include "support/pdftext.h"
 #include "core/model/appstate.h"
 #include "core/model/datetime.h"
 #include "ui/graphs/graphmanager.h"
+#include "core/graphs/graphsettings.h"
+#include "ui/graphs/graphwindow.h"
+#include "ui/printing/printdialog.h"
 #include "ui/logging/tablewindow.h"
 #include "ui/shell/editcommands.h"
 #include "ui/shell/mainwindow.h"
@@ -374,4 +378,36 @@ TEST(Scenario, ARefusedDeleteAllKeepsTheSelection)
     EXPECT_TRUE(dialogs.texts[1].contains(QStringLiteral("1 record(s) will be removed from the data file run.vam")))
         << dialogs.texts[1].toStdString();
     EXPECT_EQ(b.FileText().count("\r\n'"), records - 1) << "one record removed, the others kept";
+}
+
+// An unattended XY recorder that prints itself each time it is full, on the
+// PDF file (the printer of a machine without one): numbered files in the data
+// folder, and no question waits for an answer.
+TEST(Scenario, AFullRecorderPrintsToNumberedPdfFilesWithoutAsking)
+{
+    Sim sim({QStringLiteral("--model"), QStringLiteral("H264"), QStringLiteral("--ignore-stdin")});
+    Bench b(QStringLiteral("H264"), sim.Path());
+    b.state.UsePrinter = qint16(PrinterNames().size() - 1);
+    DialogDriver dialogs;
+    dialogs.holdMs = 100;
+    GraphManager& graphs = b.window->Graphs();
+    b.Click(graphs.NewRecorderAction());
+    ASSERT_TRUE(RunUntil([&] { return graphs.Count() == 1 && !QApplication::activeModalWidget(); }, 5000));
+    GraphWindow* recorder = graphs.Graph(1);
+    ASSERT_NE(recorder, nullptr);
+    recorder->Settings().MaxGrafiekZichtbaar = 3;
+    recorder->Settings().AfdrukkenRecorder = true;
+    recorder->HerInitialiseerGrafiek();
+    const QDir data(b.state.FolderData);
+    const auto printed = [&] { return data.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name); };
+    b.window->MeasureAction()->trigger();
+    const bool two = RunUntil([&] { return printed().size() >= 2; }, 20000);
+    b.window->MeasureAction()->trigger();
+    ASSERT_TRUE(two) << dialogs.seen.join(QStringLiteral("; ")).toStdString();
+    EXPECT_EQ(printed().mid(0, 2),
+              QStringList({QStringLiteral("XY-recorder 001.pdf"), QStringLiteral("XY-recorder 002.pdf")}));
+    EXPECT_EQ(dialogs.seen, QStringList{QStringLiteral("GraphSettingsDialog|Graph settings")})
+        << "nothing but the graph settings";
+    const QString text = PdfText(data.filePath(QStringLiteral("XY-recorder 002.pdf")));
+    EXPECT_TRUE(text.contains(QStringLiteral("XY-recorder"))) << text.toStdString();
 }

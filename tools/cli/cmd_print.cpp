@@ -88,6 +88,10 @@ int RunPrint(const QStringList& args)
     }
     ApplyDevice(state, model, NowDays());
     state.DeviceName = model;
+    // The page header names the meter the file was logged from, unless the
+    // configuration's page header names one itself.
+    if (state.PrintDeviceName.trimmed().isEmpty())
+        state.PrintDeviceName = model;
     DataFile file(state, language);
     LogTable table;
     const LoadResult loaded = file.LoadDataFile(table, path);
@@ -125,8 +129,8 @@ int RunPrint(const QStringList& args)
     PainterCanvas canvas(painter, writer);
     PrintEngine engine(canvas, state, language);
     engine.Start();
-    PrintTable(engine, {PrintPageTitle(QStringLiteral("tabel"), {}, false, {}, path, state.FolderData), 0}, table,
-               AllTableColumns(table), rows);
+    // Titled by the file's name alone, wherever the file lies.
+    PrintTable(engine, {QFileInfo(path).fileName(), 0}, table, AllTableColumns(table), rows);
     if (!painter.end()) {
         std::fprintf(stderr, "vam-cli print: writing '%s' failed\n", qPrintable(pdf));
         return 1;

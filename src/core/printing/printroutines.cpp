@@ -3,6 +3,7 @@
 #include "core/logging/logtable.h"
 #include "core/help/languagetable.h"
 
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <array>
@@ -22,12 +23,25 @@ QString WithoutColon(QString text)
         text.chop(1);
     return text;
 }
-} // namespace
 
-void PrintValue(PrintEngine& e, const PrintPageInfo& page, const ValuePrint& v)
+// The lines under a value: its alarm state and the enabled limits.
+QStringList ValueAlarmLines(const LanguageTable& lang, const ValuePrint& v)
 {
-    const LanguageTable& lang = e.Language();
-    e.StartPage(page);
+    QStringList lines;
+    if (v.highTest && v.highAlarm)
+        lines << WithoutColon(lang[kHighExceeded]);
+    if (v.lowTest && v.lowAlarm)
+        lines << WithoutColon(lang[kLowExceeded]);
+    if (v.highTest)
+        lines << lang[kAlarm] + QStringLiteral(", ") + lang[kHighLimit] + QStringLiteral(" = ") + v.highLimit;
+    if (v.lowTest)
+        lines << lang[kAlarm] + QStringLiteral(", ") + lang[kLowLimit] + QStringLiteral(" = ") + v.lowLimit;
+    return lines;
+}
+
+// Value and unit in large type, an empty line, then the alarm lines.
+void ValueBlock(PrintEngine& e, const ValuePrint& v)
+{
     e.SetFontSize(kValueSize);
     e.X = e.Left() + PrintEngine::kLabelIndent;
     e.Print(v.value, true);
@@ -35,19 +49,48 @@ void PrintValue(PrintEngine& e, const PrintPageInfo& page, const ValuePrint& v)
     e.EndLine();
     e.SetFontSize(PrintEngine::kFontSize);
     e.EndLine();
-    const auto line = [&](const QString& text) {
+    for (const QString& text : ValueAlarmLines(e.Language(), v)) {
         e.X = e.Left() + PrintEngine::kLabelIndent;
         e.Print(text);
         e.EndLine();
-    };
-    if (v.highTest && v.highAlarm)
-        line(WithoutColon(lang[kHighExceeded]));
-    if (v.lowTest && v.lowAlarm)
-        line(WithoutColon(lang[kLowExceeded]));
-    if (v.highTest)
-        line(lang[kAlarm] + QStringLiteral(", ") + lang[kHighLimit] + QStringLiteral(" = ") + v.highLimit);
-    if (v.lowTest)
-        line(lang[kAlarm] + QStringLiteral(", ") + lang[kLowLimit] + QStringLiteral(" = ") + v.lowLimit);
+    }
+}
+} // namespace
+
+void PrintValue(PrintEngine& e, const PrintPageInfo& page, const ValuePrint& v)
+{
+    e.StartPage(page);
+    ValueBlock(e, v);
+}
+
+void PrintValues(PrintEngine& e, const PrintPageInfo& page, const std::vector<ValuePrint>& values)
+{
+    if (values.empty())
+        return;
+    e.StartPage(page);
+    e.SetFontSize(kValueSize);
+    const double valueLine = e.LineHeight();
+    e.SetFontSize(PrintEngine::kFontSize);
+    const double line = e.LineHeight();
+    double pageTop = e.Y;
+    for (const ValuePrint& v : values) {
+        // An empty line between blocks; the caption, the value, the empty
+        // line under it, the alarm lines, and room for the line after them
+        // (the page-end check of the last line).
+        const double gap = e.Y > pageTop ? line : 0;
+        const double height = valueLine + line * double(3 + ValueAlarmLines(e.Language(), v).size());
+        if (gap > 0 && e.Y + gap + height >= e.BottomLimit()) {
+            e.StartPage(page);
+            pageTop = e.Y;
+        } else {
+            e.Y += gap;
+        }
+        e.X = e.Left();
+        e.Print(v.caption, true);
+        e.SetBold(false);
+        e.EndLine();
+        ValueBlock(e, v);
+    }
 }
 
 std::vector<int> AllTableColumns(const LogTable& table)
@@ -133,9 +176,11 @@ void PrintTable(PrintEngine& e, const PrintPageInfo& page, const LogTable& table
             xs.push_back(x);
             x += widths[i] + kColumnGap;
         }
-        // The info text (the table's last column) wraps when it is wider than the room left.
+        // The info text (the table's last column) wraps when it is wider than
+        // the room left, and at its own line breaks.
         const auto cell = [&](size_t at, const QString& text) {
-            if (band[at] + 1 == columns.size() && xs[at] + canvas.TextWidth(text) > e.Right()) {
+            const bool lineBreak = text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+            if (band[at] + 1 == columns.size() && (lineBreak || xs[at] + canvas.TextWidth(text) > e.Right())) {
                 const double y = e.Y;
                 e.PrintWrapped(xs[at], e.Right(), text);
                 e.Y = std::max(e.Y, y);
@@ -158,11 +203,13 @@ void PrintTable(PrintEngine& e, const PrintPageInfo& page, const LogTable& table
             const size_t last = band.size() - 1;
             if (band.empty() || band[last] + 1 != columns.size())
                 return;
-            const QString info = table.CellText(row, columns[band[last]]);
+            QString info = table.CellText(row, columns[band[last]]);
+            info.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+            const int breaks = int(info.count(QLatin1Char('\r')) + info.count(QLatin1Char('\n')));
             const double room = e.Right() - xs[last], width = canvas.TextWidth(info);
-            if (room <= 0 || width <= room)
+            if (room <= 0 || (width <= room && breaks == 0))
                 return;
-            const int lines = int(std::ceil(width / room)) + int(info.count(QLatin1Char('\r')));
+            const int lines = int(std::ceil(width / room)) + breaks;
             const double start = e.Y, probe = start + (lines - 1) * e.LineHeight();
             e.Y = probe;
             e.CheckPageEnd();
@@ -194,8 +241,9 @@ void PrintGraph(PrintEngine& e, const PrintPageInfo& page, const GraphPrint& g)
     const double line = e.LineHeight();
     double width = e.Right() - e.Left();
     double height = width * g.aspect;
-    // The legend stays on the chart's page.
-    const double room = e.BottomLimit() - e.Y - (double(g.legend.size()) + 1) * line;
+    // The legend stays on the chart's page: the line under the chart, a line
+    // per series, and the page-end check after the last (a millimetre to spare).
+    const double room = e.BottomLimit() - e.Y - (double(g.legend.size()) + 2) * line - 1;
     if (height > room && room > 0) {
         height = room;
         width = g.aspect > 0 ? height / g.aspect : width;
@@ -209,6 +257,13 @@ void PrintGraph(PrintEngine& e, const PrintPageInfo& page, const GraphPrint& g)
         e.Print(l.text);
         e.EndLine();
     }
+}
+
+double PrintedGraphAspect(double windowWidth, double windowHeight)
+{
+    if (!(windowWidth > 0) || !(windowHeight > 0))
+        return kMinGraphAspect;
+    return std::max(windowHeight / windowWidth, kMinGraphAspect);
 }
 
 void PrintAlarmReport(PrintEngine& e, const PrintPageInfo& page, const std::vector<AlarmReportLine>& lines)

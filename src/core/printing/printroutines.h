@@ -11,6 +11,7 @@
 class LogTable;
 
 struct ValuePrint {
+    QString caption; // the window's caption: the heading of its block among others
     QString value, unit;
     bool highTest = false, highAlarm = false;
     bool lowTest = false, lowAlarm = false;
@@ -18,6 +19,9 @@ struct ValuePrint {
 };
 // A value window: value and unit, the alarm state, the enabled limits.
 void PrintValue(PrintEngine& engine, const PrintPageInfo& page, const ValuePrint& value);
+// Several value windows together, in the given order, each under its
+// caption; a block that does not fit the rest of a page goes whole onto the next.
+void PrintValues(PrintEngine& engine, const PrintPageInfo& page, const std::vector<ValuePrint>& values);
 
 // The table: the heading row (repeated on every page), then the given
 // reading rows (indexes into the table) in the given grid columns, in bands
@@ -49,8 +53,15 @@ struct GraphPrint {
     std::vector<GraphLegendLine> legend;
 };
 // The chart across the text width and, beneath it, a colour sample and a
-// legend line per visible series.
+// legend line per visible series; a chart taller than the room left on the
+// page is scaled down to it.
 void PrintGraph(PrintEngine& engine, const PrintPageInfo& page, const GraphPrint& graph);
+// The proportions (height / width) a chart is printed at: its window's, but
+// never flatter than kMinGraphAspect, or a wide, low window (as arranged
+// under a row of value windows) prints as a strip too thin to read. A window
+// of no size (hidden) gets the minimum.
+constexpr double kMinGraphAspect = 0.6;
+double PrintedGraphAspect(double windowWidth, double windowHeight);
 
 // A graph's alarm report on a page of its own.
 void PrintAlarmReport(PrintEngine& engine, const PrintPageInfo& page, const std::vector<AlarmReportLine>& lines);

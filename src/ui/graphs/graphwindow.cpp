@@ -176,7 +176,7 @@ void GraphWindow::PrintGrafiek(PrintEngine& engine)
     // Drawn afresh at a print size, in the window's proportions when it is shown.
     const QSize shown = plot_->isVisible() ? plot_->size() : QSize();
     const int width = 1000;
-    const int height = shown.width() > 0 && shown.height() > 0 ? width * shown.height() / shown.width() : 600;
+    const int height = int(std::lround(width * PrintedGraphAspect(shown.width(), shown.height())));
     const QPixmap picture = plot_->Picture(width, height);
     GraphPrint g;
     g.picture = QVariant::fromValue(picture.toImage());

@@ -1,8 +1,23 @@
 #include "ui/printing/paintercanvas.h"
 
+#include <QFontInfo>
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPixmap>
+
+QString PrinterFontFamily(const QString& stored)
+{
+    // QFontInfo asks the system's font matching, which knows the aliases
+    // (fontconfig's "Arial") that the list of installed families does not.
+    if (!stored.trimmed().isEmpty()) {
+        const QString resolved = QFontInfo(QFont(stored)).family();
+        if (!resolved.isEmpty())
+            return resolved;
+    }
+    QFont sans;
+    sans.setStyleHint(QFont::SansSerif);
+    return QFontInfo(QFont(sans.defaultFamily())).family();
+}
 
 PainterCanvas::PainterCanvas(QPainter& painter, QPagedPaintDevice& device)
     : painter_(painter), device_(device), dotsPerMm_(device.logicalDpiX() / 25.4), metrics_(QFont(), &device)
@@ -16,12 +31,19 @@ QSizeF PainterCanvas::PageSize() const
 
 void PainterCanvas::SetFont(const PrintFontSpec& font)
 {
-    QFont f(font.family);
+    // Resolved once per name, not for every text run.
+    if (font.family != requested_ || resolved_.isEmpty()) {
+        requested_ = font.family;
+        resolved_ = PrinterFontFamily(font.family);
+    }
+    QFont f(resolved_);
     f.setPointSizeF(font.pointSize);
     f.setBold(font.bold);
     f.setItalic(font.italic);
     f.setUnderline(false);
     f.setStrikeOut(false);
+    // No ligatures: "fi" stays two letters for whoever searches or copies the PDF's text.
+    f.setStyleStrategy(QFont::PreferNoShaping);
     if (f == font_)
         return;
     font_ = f;

@@ -11,6 +11,11 @@
 
 class QPagedPaintDevice;
 
+// The family a stored printer font name prints in: the name as the system
+// resolves it (an alias such as "Arial" included), the system's sans font
+// for no name.
+QString PrinterFontFamily(const QString& stored);
+
 class PainterCanvas : public PrintCanvas {
 public:
     // `painter` is active on `device`.
@@ -34,4 +39,5 @@ private:
     double dotsPerMm_ = 1;
     QFont font_;
     QFontMetricsF metrics_;
+    QString requested_, resolved_; // the last family asked for, and what it prints in
 };

@@ -33,5 +33,8 @@ PrintHooks MainWindowPrintHooks(MainWindow& w)
         h.askPdfPath = w.pdfChooser;
     h.showHelp = [&w](const QString& topic) { w.ShowHelpTopic(topic); };
     h.showMessage = [&w](const QString& text) { w.ShowWarning(QStringLiteral("VAM"), text); };
+    // What the printer's own settings chose lasts the session (one main window a process).
+    static PrinterChoices session;
+    h.printerChoices = &session;
     return h;
 }

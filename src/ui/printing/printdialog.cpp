@@ -1,7 +1,9 @@
 #include "ui/printing/printdialog.h"
 
 #include "core/model/appstate.h"
+#include "core/graphs/graphsettings.h"
 #include "core/help/languagetable.h"
+#include "core/printing/pdffiles.h"
 #include "core/printing/printroutines.h"
 #include "ui/printing/pagesetupdialog.h"
 #include "ui/printing/paintercanvas.h"
@@ -14,8 +16,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -23,9 +25,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -39,8 +43,10 @@ namespace {
 enum Texts {
     kSaveSettings = 3, kPrint = 5, kCancel = 40, kErrorOpening = 51, kFont = 62, kChangeFont = 87, kOperator = 94,
     kCompany = 95, kDivision = 96, kNote = 97, kDevice = 98, kSerial = 101, kAll = 103, kCurrent = 104,
-    kSelection = 105, kPageMargins = 110, kAlarmReport = 122, kHelp = 126, kPageHeader = 139, kPrinter = 247,
-    kPaper = 248, kOrientation = 249, kPortrait = 250, kLandscape = 251, kToPrint = 254, kInProgress = 255
+    kSelection = 105, kPageMargins = 110, kAlarmReport = 122, kHelp = 126, kPageHeader = 139, kValues = 221,
+    kPrinter = 247,
+    kPaper = 248, kOrientation = 249, kPortrait = 250, kLandscape = 251, kToPrint = 254, kInProgress = 255,
+    kNoWindowToPrint = 366, kNothingToPrint = 367, kPrintedIn = 368
 };
 constexpr double kPdfMarginMm = 5;
 
@@ -63,7 +69,44 @@ QPixmap OrientationPixmap(bool landscape)
     return pixmap;
 }
 
-bool IsPrinterFont(const QString& name) { return QFontDatabase::families().contains(name, Qt::CaseInsensitive); }
+// The options a CUPS printer's own dialog sets (its tray among them), kept by
+// the print engine under this key.
+const auto kDriverOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+PrinterChoices KeepChoices(const QPrinter& printer, const QString& name)
+{
+    PrinterChoices c;
+    c.printer = name;
+    c.layout = printer.pageLayout();
+    c.source = printer.paperSource();
+    c.duplex = printer.duplex();
+    c.colour = printer.colorMode();
+    c.copies = printer.copyCount();
+    c.options = printer.printEngine()->property(kDriverOptions);
+    return c;
+}
+
+void ApplyChoices(QPrinter& printer, const PrinterChoices& c)
+{
+    if (c.layout.isValid())
+        printer.setPageLayout(c.layout);
+    printer.setPaperSource(c.source);
+    printer.setDuplex(c.duplex);
+    printer.setColorMode(c.colour);
+    printer.setCopyCount(c.copies);
+    if (c.options.isValid())
+        printer.printEngine()->setProperty(kDriverOptions, c.options);
+}
+
+// The save dialog of a job's PDF file: a name typed without ".pdf" gets it,
+// also in the question whether to replace a file.
+QString AskPdfPath(QWidget* parent, const QString& folder)
+{
+    QFileDialog dialog(parent, PdfPrinterName(), folder, QStringLiteral("PDF (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
 
 // One printed window, ready to run on the job's engine.
 using PrintStep = std::function<void(PrintEngine&)>;
@@ -95,10 +138,23 @@ std::vector<PrintStep> Steps(const PrintHooks& h, bool all, QWidget* current, bo
     values.erase(std::remove(values.begin(), values.end(), nullptr), values.end());
     std::sort(values.begin(), values.end(),
               [](ValueWindow* a, ValueWindow* b) { return a->ChannelIndex() < b->ChannelIndex(); });
-    for (ValueWindow* v : values) {
+    const auto noValue = [&s](ValueWindow* v) {
         const int ch = v->ChannelIndex();
-        if (ch >= 1 && size_t(ch) < s.Readings.size() && s.Readings[size_t(ch)].HasValue)
-            steps.push_back([v](PrintEngine& e) { v->PrintWaarde(e); });
+        return ch < 1 || size_t(ch) >= s.Readings.size() || !s.Readings[size_t(ch)].HasValue;
+    };
+    values.erase(std::remove_if(values.begin(), values.end(), noValue), values.end());
+    // The value windows share pages: one page each would be nearly empty.
+    if (!values.empty()) {
+        const QString title = NoAmpersand((*h.language)[kValues]);
+        steps.push_back([values, title](PrintEngine& e) {
+            std::vector<ValuePrint> prints;
+            for (ValueWindow* v : values) {
+                ValuePrint p;
+                if (v->PrintData(p))
+                    prints.push_back(p);
+            }
+            PrintValues(e, {title, 0}, prints);
+        });
     }
     for (GraphWindow* g : h.graphs ? h.graphs() : std::vector<GraphWindow*>{}) {
         if (g != nullptr)
@@ -120,7 +176,10 @@ void Say(const PrintHooks& h, const QString& text)
 }
 
 // Runs the steps on the stored printer; false when nothing was printed.
-bool RunJob(const PrintHooks& h, const std::vector<PrintStep>& steps)
+// `recorder` names an unattended recorder's print: its PDF file is the next
+// of a numbered series in the data folder, nobody is asked.
+bool RunJob(const PrintHooks& h, const std::vector<PrintStep>& steps, const PrinterChoices* choices,
+            const QString& recorder = QString())
 {
     if (steps.empty())
         return false;
@@ -129,13 +188,17 @@ bool RunJob(const PrintHooks& h, const std::vector<PrintStep>& steps)
     const QStringList names = PrinterNames();
     const int index = ResolvePrinterIndex(s.UsePrinter, names, QPrinterInfo::defaultPrinterName());
     QPrinter printer(QPrinter::HighResolution);
-    SetUpPrinter(printer, index, s.PrintOrientation);
+    SetUpPrinter(printer, index, s.PrintOrientation, choices);
     if (printer.outputFormat() == QPrinter::PdfFormat) {
-        const QString path = h.askPdfPath
-            ? h.askPdfPath()
-            : QFileDialog::getSaveFileName(h.parent, PdfPrinterName(), s.FolderData, QStringLiteral("PDF (*.pdf)"));
+        QString path;
+        if (!recorder.isEmpty()) {
+            QDir().mkpath(s.FolderData);
+            path = NextNumberedPdf(s.FolderData, recorder);
+        } else {
+            path = WithPdfSuffix(h.askPdfPath ? h.askPdfPath() : AskPdfPath(h.parent, s.FolderData));
+        }
         if (path.isEmpty())
-            return false;
+            return false; // cancelled
         printer.setOutputFileName(path);
     }
     QProgressDialog progress(lang[kInProgress], QString(), 0, int(steps.size()), h.parent);
@@ -180,10 +243,11 @@ int ResolvePrinterIndex(int stored, const QStringList& names, const QString& def
     return found >= 0 ? found : int(names.size()) - 1;
 }
 
-void SetUpPrinter(QPrinter& printer, int index, int orientation)
+void SetUpPrinter(QPrinter& printer, int index, int orientation, const PrinterChoices* choices)
 {
     const QStringList names = PrinterNames();
-    if (index >= 0 && index < names.size() - 1) {
+    const bool pdf = index < 0 || index >= names.size() - 1;
+    if (!pdf) {
         printer.setPrinterName(names[index]);
     } else {
         printer.setOutputFormat(QPrinter::PdfFormat);
@@ -191,6 +255,8 @@ void SetUpPrinter(QPrinter& printer, int index, int orientation)
         printer.setPageMargins(QMarginsF(kPdfMarginMm, kPdfMarginMm, kPdfMarginMm, kPdfMarginMm),
                                QPageLayout::Millimeter);
     }
+    if (choices && choices->printer == (pdf ? PdfPrinterName() : names[index]))
+        ApplyChoices(printer, *choices);
     printer.setPageOrientation(orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
@@ -207,7 +273,7 @@ bool PrinterSettingsCommand(const PrintHooks& hooks)
     AppState& s = *hooks.state;
     QPrinter printer(QPrinter::HighResolution);
     SetUpPrinter(printer, ResolvePrinterIndex(s.UsePrinter, PrinterNames(), QPrinterInfo::defaultPrinterName()),
-                 s.PrintOrientation);
+                 s.PrintOrientation, hooks.printerChoices);
     PageSetupDialog dialog(s, *hooks.language, printer.pageLayout().paintRect(QPageLayout::Millimeter).size(),
                            hooks.parent);
     return dialog.exec() == QDialog::Accepted;
@@ -217,7 +283,10 @@ bool PrintRecorder(const PrintHooks& hooks, GraphWindow& graph)
 {
     std::vector<PrintStep> steps;
     AddGraph(steps, &graph, hooks.state->PrintAlarmReport);
-    return RunJob(hooks, steps);
+    QString name = graph.Settings().Name.trimmed();
+    if (name.isEmpty())
+        name = GraphWindow::DefaultCaption(*hooks.language, true);
+    return RunJob(hooks, steps, hooks.printerChoices, name);
 }
 
 // ---------------------------------------------------------------- the dialog
@@ -395,7 +464,7 @@ void PrintDialog::UpdateSwitches()
 void PrintDialog::ShowPaper()
 {
     QPrinter printer(QPrinter::HighResolution);
-    SetUpPrinter(printer, cmbPrinter_->currentIndex(), optLandscape_->isChecked() ? 2 : 1);
+    SetUpPrinter(printer, cmbPrinter_->currentIndex(), optLandscape_->isChecked() ? 2 : 1, &Choices());
     lblPaper_->setText(lang_[kPaper] + PaperName(printer.pageLayout().pageSize().windowsId()));
 }
 
@@ -407,15 +476,20 @@ void PrintDialog::ShowOrientation()
 
 void PrintDialog::ShowFont()
 {
-    QFont f(font_, 10);
+    // The stored name stays the user's; the label also tells what it prints in.
+    const QString printed = PrinterFontFamily(font_);
+    QFont f(printed, 10);
     f.setItalic(italic_);
     lblFont_->setFont(f);
-    lblFont_->setText(font_ + QStringLiteral(", 10") + (italic_ ? QStringLiteral(", italic") : QString()));
+    QString text = font_ + QStringLiteral(", 10") + (italic_ ? QStringLiteral(", italic") : QString());
+    if (printed.compare(font_, Qt::CaseInsensitive) != 0)
+        text += QStringLiteral(" (") + lang_[kPrintedIn].arg(printed) + QLatin1Char(')');
+    lblFont_->setText(text);
 }
 
 void PrintDialog::FontClicked()
 {
-    QFont f(font_, 10);
+    QFont f(PrinterFontFamily(font_), 10);
     f.setItalic(italic_);
     bool ok = false;
     if (h_.chooseFont) {
@@ -439,7 +513,7 @@ void PrintDialog::FontClicked()
 void PrintDialog::PageSetupClicked()
 {
     QPrinter printer(QPrinter::HighResolution);
-    SetUpPrinter(printer, cmbPrinter_->currentIndex(), optLandscape_->isChecked() ? 2 : 1);
+    SetUpPrinter(printer, cmbPrinter_->currentIndex(), optLandscape_->isChecked() ? 2 : 1, &Choices());
     PageSetupDialog dialog(s_, lang_, printer.pageLayout().paintRect(QPageLayout::Millimeter).size(), this);
     if (dialog.exec() == QDialog::Accepted)
         Changed();
@@ -447,17 +521,37 @@ void PrintDialog::PageSetupClicked()
 
 void PrintDialog::PropertiesClicked()
 {
-    // The PDF file has no properties of its own.
-    if (cmbPrinter_->currentIndex() >= cmbPrinter_->count() - 1)
-        return;
+    const int pdfIndex = cmbPrinter_->count() - 1;
+    const int index = cmbPrinter_->currentIndex();
     QPrinter printer(QPrinter::HighResolution);
-    SetUpPrinter(printer, cmbPrinter_->currentIndex(), optLandscape_->isChecked() ? 2 : 1);
-    QPrintDialog dialog(&printer, this);
-    dialog.setOptions({});
-    if (dialog.exec() == QDialog::Accepted) {
-        optLandscape_->setChecked(printer.pageLayout().orientation() == QPageLayout::Landscape);
-        ShowPaper();
+    SetUpPrinter(printer, index, optLandscape_->isChecked() ? 2 : 1, &Choices());
+    bool ok = false;
+    if (h_.printerProperties) {
+        ok = h_.printerProperties(printer);
+    } else if (index >= pdfIndex) {
+        // The PDF file's paper and orientation.
+        QPageSetupDialog dialog(&printer, this);
+        ok = dialog.exec() == QDialog::Accepted;
+    } else {
+        QPrintDialog dialog(&printer, this);
+        dialog.setOptions({});
+        ok = dialog.exec() == QDialog::Accepted;
     }
+    if (!ok)
+        return;
+    // The system's dialog can switch to another printer, or to a file.
+    int chosen = index;
+    if (printer.outputFormat() == QPrinter::PdfFormat)
+        chosen = pdfIndex;
+    else if (const int found = cmbPrinter_->findText(printer.printerName()); found >= 0 && found < pdfIndex)
+        chosen = found;
+    // Kept for the job and the session; the orientation goes into the
+    // configuration through the option buttons.
+    Choices() = KeepChoices(printer, cmbPrinter_->itemText(chosen));
+    cmbPrinter_->setCurrentIndex(chosen);
+    (printer.pageLayout().orientation() == QPageLayout::Landscape ? optLandscape_ : optPortrait_)->setChecked(true);
+    ShowPaper();
+    Changed();
 }
 
 void PrintDialog::SaveClicked()
@@ -480,24 +574,30 @@ void PrintDialog::ReadControls()
     s_.PrintAll = optAll_->isChecked();
     s_.PrintSelection = chkSelection_->isChecked();
     s_.PrintAlarmReport = chkAlarm_->isChecked();
+    // The name as chosen, also one the system only resolves (an alias):
+    // PrinterFontFamily decides at print time, nothing is saved over it.
     s_.PrintFont = font_;
     s_.PrintItalic = italic_;
-    if (s_.PrintFont.isEmpty() || !IsPrinterFont(s_.PrintFont)) {
-        s_.PrintFont = QFontDatabase::families().value(0);
-        s_.PrintItalic = false;
-    }
 }
 
 bool PrintDialog::Print()
 {
     ReadControls();
     QWidget* current = h_.activeWindow ? h_.activeWindow() : nullptr;
-    return RunJob(h_, Steps(h_, s_.PrintAll, current, s_.PrintSelection && chkSelection_->isEnabled(),
-                            s_.PrintAlarmReport && chkAlarm_->isEnabled()));
+    const std::vector<PrintStep> steps = Steps(h_, s_.PrintAll, current,
+                                               s_.PrintSelection && chkSelection_->isEnabled(),
+                                               s_.PrintAlarmReport && chkAlarm_->isEnabled());
+    if (steps.empty()) {
+        Say(h_, lang_[s_.PrintAll ? kNothingToPrint : kNoWindowToPrint]);
+        return false;
+    }
+    return RunJob(h_, steps, &Choices());
 }
 
 void PrintDialog::accept()
 {
-    Print();
-    QDialog::accept();
+    // Closed only by a print: after a message or a cancelled PDF name the
+    // user chooses again (or Cancel).
+    if (Print())
+        QDialog::accept();
 }

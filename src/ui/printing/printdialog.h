@@ -7,11 +7,15 @@
 // Everything it needs from the main window comes through PrintHooks.
 // "Print to PDF file" is always offered, after the installed printers, so a
 // machine without a printer prints to a PDF file; its path is asked once
-// per job.
+// per job, except for an XY recorder's own print, which nobody may be there
+// to answer: that goes to the next numbered file in the data folder.
 
 #include <QDialog>
 #include <QFont>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QSizeF>
+#include <QVariant>
 #include <functional>
 #include <vector>
 
@@ -21,7 +25,6 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -30,6 +33,20 @@ class GraphWindow;
 class LanguageTable;
 class TableWindow;
 class ValueWindow;
+
+// What the printer's own settings dialog chose beyond the orientation (the
+// paper and its margins, the tray, duplex, colour, copies and the printer's
+// other options): kept for the session, as the configuration holds only the
+// printer's index and the orientation.
+struct PrinterChoices {
+    QString printer; // whose choices: a printer's name or PdfPrinterName(); "" none
+    QPageLayout layout;
+    QPrinter::PaperSource source = QPrinter::Auto;
+    QPrinter::DuplexMode duplex = QPrinter::DuplexNone;
+    QPrinter::ColorMode colour = QPrinter::Color;
+    int copies = 1;
+    QVariant options; // the printer driver's own (a CUPS tray, for one)
+};
 
 struct PrintHooks {
     AppState* state = nullptr;
@@ -53,6 +70,11 @@ struct PrintHooks {
     std::function<void(const QString& topic)> showHelp;
     // A message for the user (a printer that could not start). Default: a message box.
     std::function<void(const QString& text)> showMessage;
+    // The printer's own settings ("..."): true with `printer` changed on OK.
+    // Default: the system's print dialog, the page set-up for the PDF file.
+    std::function<bool(QPrinter& printer)> printerProperties;
+    // Where what was chosen there is kept; null keeps it for one dialog.
+    PrinterChoices* printerChoices = nullptr;
 };
 
 // ---- Entry points for the main window
@@ -61,8 +83,8 @@ bool PrintCommand(const PrintHooks& hooks);
 // Printer settings: the page margins of the chosen printer; true on OK.
 bool PrinterSettingsCommand(const PrintHooks& hooks);
 // An XY recorder with "Print Recorder" that filled its width: its graph (and
-// alarm report when asked for) with the stored settings, no questions but
-// the PDF path. For GraphManager::printRecorder.
+// alarm report when asked for) with the stored settings and no question (a
+// PDF file is numbered after the recorder's name). For GraphManager::printRecorder.
 bool PrintRecorder(const PrintHooks& hooks, GraphWindow& graph);
 
 // The text the printer list shows for printing to a PDF file.
@@ -72,8 +94,9 @@ QStringList PrinterNames();
 // The index a stored printer index selects: itself when valid, else the
 // default printer's, else the PDF file's.
 int ResolvePrinterIndex(int stored, const QStringList& names, const QString& defaultName);
-// A printer for entry `index` of PrinterNames(), oriented by `orientation` (1 portrait, 2 landscape).
-void SetUpPrinter(QPrinter& printer, int index, int orientation);
+// A printer for entry `index` of PrinterNames(), oriented by `orientation` (1 portrait, 2 landscape),
+// with what its own settings dialog chose when `choices` are this printer's.
+void SetUpPrinter(QPrinter& printer, int index, int orientation, const PrinterChoices* choices = nullptr);
 
 class PrintDialog : public QDialog {
     Q_OBJECT
@@ -100,6 +123,7 @@ public:
     QRadioButton* LandscapeOption() const { return optLandscape_; }
     QPushButton* SaveButton() const { return btnSave_; }
     QPushButton* FontButton() const { return btnFont_; }
+    QPushButton* PropertiesButton() const { return btnProperties_; }
     QLineEdit* HeaderBox(int text) const; // by its label's text number (94..101)
     QPlainTextEdit* NoteBox() const { return txtNote_; }
 
@@ -114,6 +138,7 @@ private:
     void ShowOrientation();
     void ShowFont();
     void Changed();
+    PrinterChoices& Choices() { return h_.printerChoices ? *h_.printerChoices : choices_; }
 
     const PrintHooks& h_;
     AppState& s_;
@@ -129,4 +154,5 @@ private:
     QPushButton *btnSave_ = nullptr, *btnFont_ = nullptr, *btnProperties_ = nullptr;
     QString font_;
     bool italic_ = false;
+    PrinterChoices choices_; // when the hooks keep none
 };

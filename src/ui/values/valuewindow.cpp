@@ -300,12 +300,12 @@ void ValueWindow::closeEvent(QCloseEvent* event)
     Q_EMIT ClosedByUser(index_);
 }
 
-void ValueWindow::PrintWaarde(PrintEngine& engine) const
+bool ValueWindow::PrintData(ValuePrint& v) const
 {
     const ChannelReading* reading = Reading();
     if (reading == nullptr)
-        return;
-    ValuePrint v;
+        return false;
+    v.caption = Caption();
     v.value = DisplayValueText(*reading).trimmed();
     v.unit = DisplayUnitText(reading->UnitText).trimmed();
     v.highTest = reading->AlarmHighTest;
@@ -314,5 +314,12 @@ void ValueWindow::PrintWaarde(PrintEngine& engine) const
     v.lowTest = reading->AlarmLowTest;
     v.lowAlarm = lowAlarm_;
     v.lowLimit = reading->AlarmLowLimit;
-    PrintValue(engine, {PrintPageTitle(Tag(), Caption(), false, {}, {}, {}), index_}, v);
+    return true;
+}
+
+void ValueWindow::PrintWaarde(PrintEngine& engine) const
+{
+    ValuePrint v;
+    if (PrintData(v))
+        PrintValue(engine, {PrintPageTitle(Tag(), Caption(), false, {}, {}, {}), index_}, v);
 }

@@ -13,6 +13,7 @@ struct AppState;
 struct ChannelReading;
 class LanguageTable;
 class PrintEngine;
+struct ValuePrint;
 
 class ValueWindow : public QWidget {
     Q_OBJECT
@@ -37,6 +38,8 @@ public:
     void LaadStrings();
     // Prints the value, its unit and the alarm state on a page of its own.
     void PrintWaarde(PrintEngine& engine) const;
+    // What a print shows of this window; false while it has no reading.
+    bool PrintData(ValuePrint& out) const;
 
     // Set by the channel alarm test after each reading; shown by the next
     // OpvullenMeting.

@@ -90,6 +90,7 @@ TEST(LayoutKeep, MovedWindowsAndChangedFontsComeBackAtTheNextStart)
         QMdiSubWindow* v1 = r.Sub(r.w->Value(1));
         v1->setGeometry(30, 40, 260, 130);
         EXPECT_TRUE(r.state.ConfigChanged) << "moving a window changes the set-up";
+        r.Sub(r.w->Value(2))->close(); // one value window shown, one closed
         r.Sub(r.w->Table())->setGeometry(10, 200, 480, 220);
         r.Sub(r.w->Terminal())->setGeometry(500, 200, 300, 180);
 
@@ -133,6 +134,8 @@ TEST(LayoutKeep, MovedWindowsAndChangedFontsComeBackAtTheNextStart)
     EXPECT_EQ(again.Sub(again.w->Terminal())->geometry(), terminal);
     EXPECT_TRUE(again.Sub(again.w->Table())->isVisible());
     EXPECT_TRUE(again.Sub(again.w->Terminal())->isVisible());
+    EXPECT_TRUE(again.Sub(again.w->Value(1))->isVisible()) << "a shown value window comes back shown";
+    EXPECT_FALSE(again.Sub(again.w->Value(2))->isVisible()) << "a closed one stays closed";
     EXPECT_EQ(again.w->Value(1)->ValueLabel()->font().family(), valueFamily);
     EXPECT_TRUE(again.w->Value(1)->ValueLabel()->font().italic());
     EXPECT_EQ(again.w->Terminal()->TextBox()->font().family(), terminalFamily);

@@ -281,6 +281,8 @@ TEST(PrintTableBands, ColumnsWiderThanThePageGoIntoBands)
         {"exactly fits (no gap after the last)", {5, 10, 10}, {0, 0, 0}, 31, false, {{0, 1, 2}}},
         {"one too wide", {5, 10, 10}, {0, 0, 0}, 30.9, false, {{0, 1}, {2}}},
         {"the number repeats", {5, 10, 10, 10}, {0, 0, 0, 0}, 20, true, {{0, 1}, {0, 2}, {0, 3}}},
+        // 5 + 3 + 10 + 3 + 10 = 31 would not fit 28: the repeated number takes its room on every band.
+        {"the repeated number counts", {5, 10, 10, 10}, {0, 0, 0, 0}, 28, true, {{0, 1}, {0, 2}, {0, 3}}},
         {"a value stays with its unit", {5, 10, 10, 6, 10, 6}, {0, 0, 1, 1, 2, 2}, 45, true, {{0, 1, 2, 3}, {0, 4, 5}}},
         {"the wrapping last column needs only a start", {5, 10, 200}, {0, 0, 0}, 60, true, {{0, 1, 2}}},
         {"a column wider than the page still prints", {5, 90, 10}, {0, 0, 0}, 50, true, {{0}, {0, 1}, {0, 2}}},
@@ -478,4 +480,178 @@ TEST_F(PrintTableTest, AWrappedInfoStaysWithItsRow)
         EXPECT_TRUE(first->text.startsWith(QStringLiteral("calibrated"))) << "page " << page << ": " << first->text.toStdString();
     }
     EXPECT_GE(pagesWithInfo, 2);
+}
+
+// An info text longer than the room left wraps inside the margin, under its
+// own heading, every word kept in order, and the next row starts below it.
+TEST_F(PrintTableTest, ALongInfoTextWrapsInsideTheMargin)
+{
+    canvas.pageSize = QSizeF(190, 200); // 170 mm of text width: one band
+    engine.Start();
+    table.SetLayout(QStringLiteral("A101"), 2);
+    table.LoadCaptions(lang);
+    const struct {
+        QByteArray info;
+        int lines;
+    } cases[] = {
+        {"short", 1},
+        {"buffer changed after the second calibration, electrode rinsed and stored wet overnight", 3},
+        {"first line\r\nsecond line", 2},
+        {"an_unbroken_word_that_is_wider_than_the_room_left", 1}, // alone on its line: runs past, nothing to break
+    };
+    const LogTable::RawCell cells[2] = {{"7.01", "pH", {}, false, true}, {"25.0", "C", {}, false, true}};
+    table.BeginBulk();
+    for (const auto& c : cases)
+        table.AppendBulk(45000, true, cells, c.info);
+    table.AppendBulk(45000, true, cells, "last");
+    table.EndBulk();
+    PrintTable(engine, {QStringLiteral("run.vam"), 0}, table, AllTableColumns(table), AllTableRows(table));
+    ASSERT_EQ(canvas.pages, 1);
+    const auto* heading = canvas.Find(QStringLiteral("Info"));
+    ASSERT_TRUE(heading);
+    ASSERT_LT(heading->x + 30, engine.Right()) << "room for a start of the info";
+    std::vector<RecordingCanvas::Item> info; // the info column's pieces, top to bottom
+    for (const auto& i : canvas.Texts())
+        if (!i.bold && std::abs(i.x - heading->x) < 1e-9 && i.y > heading->y)
+            info.push_back(i);
+    size_t at = 0;
+    for (size_t row = 0; row < std::size(cases); ++row) {
+        const auto& c = cases[row];
+        SCOPED_TRACE(c.info.toStdString());
+        const auto* number = canvas.Find(QString::number(row + 1));
+        ASSERT_TRUE(number);
+        ASSERT_LE(at + size_t(c.lines), info.size());
+        QString joined;
+        for (int line = 0; line < c.lines; ++line) {
+            const auto& piece = info[at + size_t(line)];
+            EXPECT_NEAR(piece.y, number->y + line * 4, 1e-9) << "line " << line << " of the row";
+            if (c.lines > 1)
+                EXPECT_LE(piece.x2, engine.Right() + 1e-9) << piece.text.toStdString() << " runs past the margin";
+            joined += piece.text;
+        }
+        EXPECT_EQ(joined.toStdString(), QString::fromLatin1(c.info).remove(QLatin1Char('\r')).remove(QLatin1Char('\n')).toStdString());
+        at += size_t(c.lines);
+        ASSERT_LT(at, info.size());
+        EXPECT_GT(info[at].y, info[at - 1].y) << "the next row starts below the wrapped text";
+    }
+    EXPECT_EQ(info[at].text, QStringLiteral("last"));
+}
+
+// "All data windows": the value windows share pages in the order given, each
+// block whole on one page, none past the bottom, no page left empty. Page
+// heights in steps of 3 mm put the page ends at every point of a block.
+TEST_F(PrintEngineTest, ValueWindowsTogetherSeveralOnAPage)
+{
+    struct Case {
+        int count;
+        double pageHeight;
+        int pages; // 0: not counted
+    };
+    std::vector<Case> cases = {{3, 200, 1}, {14, 200, 4}};
+    for (double height = 150; height <= 210; height += 3)
+        cases.push_back({14, height, 0});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 values, page %2 mm").arg(c.count).arg(c.pageHeight).toStdString());
+        canvas = RecordingCanvas();
+        canvas.pageSize = QSizeF(120, c.pageHeight);
+        engine.Start();
+        std::vector<ValuePrint> values;
+        int alarmLines = 0;
+        for (int ch = 1; ch <= c.count; ++ch) {
+            ValuePrint v;
+            v.caption = QStringLiteral("CH%1 (pH): Value").arg(ch);
+            v.value = QStringLiteral("%1.01").arg(ch);
+            v.unit = QStringLiteral("pH");
+            // Blocks of 0, 2 and 4 alarm lines.
+            v.highTest = v.highAlarm = ch % 3 != 1;
+            v.lowTest = v.lowAlarm = ch % 3 == 0;
+            v.highLimit = QStringLiteral("7");
+            v.lowLimit = QStringLiteral("4");
+            alarmLines += ch % 3 == 1 ? 0 : ch % 3 == 2 ? 2 : 4;
+            values.push_back(v);
+        }
+        PrintValues(engine, {QStringLiteral("Values"), 0}, values);
+        if (c.pages > 0)
+            EXPECT_EQ(canvas.pages, c.pages);
+        EXPECT_FALSE(canvas.Find(QStringLiteral("Channel number:"))) << "each block names its channel";
+        int lastPage = 1;
+        double lastY = 0, firstY = 0;
+        for (int ch = 1; ch <= c.count; ++ch) {
+            const auto* caption = canvas.Find(values[size_t(ch - 1)].caption);
+            const auto* value = canvas.Find(values[size_t(ch - 1)].value);
+            ASSERT_TRUE(caption && value) << ch;
+            EXPECT_TRUE(caption->bold);
+            EXPECT_DOUBLE_EQ(caption->x, engine.Left());
+            EXPECT_EQ(value->size, 24);
+            EXPECT_EQ(value->page, caption->page) << ch;
+            EXPECT_GT(value->y, caption->y) << ch;
+            EXPECT_TRUE(caption->page > lastPage || (caption->page == lastPage && caption->y > lastY)) << "in order";
+            if (ch == 1)
+                firstY = caption->y;
+            else if (caption->page > lastPage)
+                EXPECT_DOUBLE_EQ(caption->y, firstY) << ch << ": the first block of a page under the header";
+            lastPage = caption->page;
+            lastY = caption->y;
+        }
+        EXPECT_EQ(lastPage, canvas.pages) << "no empty page at the end";
+        // A block's lines go on the page of its caption.
+        int limits = 0, captionPage = 0;
+        for (const auto& i : canvas.Texts()) {
+            if (!i.text.startsWith(QStringLiteral("page ")))
+                EXPECT_LT(i.y + 4, engine.BottomLimit()) << i.text.toStdString() << " on page " << i.page;
+            if (i.text.startsWith(QStringLiteral("CH")))
+                captionPage = i.page;
+            if (i.text.startsWith(QStringLiteral("Alarm, ")) || i.text.contains(QStringLiteral("limit exceeded"))) {
+                ++limits;
+                EXPECT_EQ(i.page, captionPage) << i.text.toStdString();
+            }
+        }
+        EXPECT_EQ(limits, alarmLines);
+        for (int page = 1; page <= canvas.pages; ++page)
+            EXPECT_TRUE(canvas.Find(QStringLiteral("Values"), page)) << "the frame on page " << page;
+    }
+}
+
+// A chart prints at its window's proportions, never flatter than the minimum,
+// and no taller than the room its page has left.
+TEST_F(PrintEngineTest, GraphProportionsFollowTheWindowWithinThePage)
+{
+    const struct {
+        const char* what;
+        double windowWidth, windowHeight;
+        double aspect;
+    } windows[] = {
+        {"a wide, low window", 550, 190, kMinGraphAspect},
+        {"a strip", 1200, 100, kMinGraphAspect},
+        {"hidden: no size", 0, 0, kMinGraphAspect},
+        {"a square window keeps its proportions", 400, 400, 1.0},
+        {"a tall window", 300, 900, 3.0},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.what);
+        EXPECT_DOUBLE_EQ(PrintedGraphAspect(w.windowWidth, w.windowHeight), w.aspect);
+        canvas = RecordingCanvas();
+        canvas.pageSize = QSizeF(120, 200);
+        engine.Start();
+        GraphPrint g;
+        g.aspect = w.aspect;
+        g.legend = {{0x0000FF, QStringLiteral("CH1: mV")}};
+        PrintGraph(engine, {QStringLiteral("Graph"), 0}, g);
+        const RecordingCanvas::Item* picture = nullptr;
+        for (const auto& i : canvas.items)
+            if (i.kind == RecordingCanvas::Item::Picture)
+                picture = &i;
+        ASSERT_TRUE(picture);
+        const double width = picture->x2 - picture->x;
+        EXPECT_NEAR(picture->height / width, w.aspect, 1e-9) << "drawn at the picture's proportions";
+        EXPECT_LE(width, engine.Right() - engine.Left() + 1e-9);
+        const auto* legend = canvas.Find(QStringLiteral("CH1: mV"));
+        ASSERT_TRUE(legend);
+        EXPECT_EQ(legend->page, 1) << "the legend stays on the chart's page";
+        EXPECT_LT(legend->y + 4, engine.BottomLimit());
+        if (w.aspect * (engine.Right() - engine.Left()) < engine.BottomLimit() - picture->y - 8)
+            EXPECT_DOUBLE_EQ(width, engine.Right() - engine.Left()) << "the page's width when it fits";
+        else
+            EXPECT_GE(legend->y + 4, engine.BottomLimit() - 2 * 4) << "down to the page's bottom";
+    }
 }
