@@ -7,11 +7,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqcustomplot-dev
-  libzip-dev
+  libzip-dev libxlsxwriter-dev
+  libmosquitto-dev mosquitto
   googletest libgtest-dev clang libclang-rt-14-dev
   qt6-qpa-plugins fonts-dejavu-core
   xvfb xauth x11-apps imagemagick poppler-utils xdotool xclip
-  strace python3-pandas
+  strace python3-pandas python3-openpyxl
   dpkg-dev file desktop-file-utils unzip appstream lintian
 )
 
@@ -46,3 +47,5 @@ echo "deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The mosquitto package starts a broker of the system's own where services
+# run; the tests and benchmarks start theirs on a free port and need none.

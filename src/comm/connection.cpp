@@ -514,6 +514,8 @@ void Connection::PropagateReading(bool replace)
         record_.ReplaceLastTableRow(s_.CurrentInfo);
         record_.RewriteLastRecord(s_.LogCount, s_.CurrentInfo);
     }
+    if (readingRecorded)
+        readingRecorded(replace);
     record_.UpdateGraphs(s_.LogCount, false);
     s_.LogNext = false;
     status_.SetPanelText(StatusViews::PanelLogCounter, QStringLiteral("Log# ") + QString::number(s_.LogCount));

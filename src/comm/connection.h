@@ -104,6 +104,9 @@ public:
     // A listening reading that receives nothing for this long ends; the next
     // tick starts another (one tick apart, so nothing waits in between).
     int listenIdleMs = 1000;
+    // Called with each reading recorded (a logged or received record; true:
+    // the last record grew by a line) after the data file has it: publishing.
+    std::function<void(bool replace)> readingRecorded;
     // True while polls go unanswered, or nothing arrives while listening.
     bool MeterSilent() const { return silentReported_; }
     // The text shown when the meter is silent.

@@ -15,8 +15,16 @@ endif()
 file(STRINGS "${WORK}/out.csv" rows)
 list(LENGTH rows count)
 list(GET rows 2 second)
-if(NOT count EQUAL 3 OR NOT second MATCHES "^2,[^,]*,,mV,2,mV,$")
-  message(FATAL_ERROR "the sound records with the damaged value empty: ${rows}")
+if(NOT count EQUAL 3 OR NOT second MATCHES "^2,[^,]*,,damaged,2,,$"
+   OR NOT err MATCHES "No 2, CH1: 'x6.54' is no number; left empty")
+  message(FATAL_ERROR "the sound records with the damaged value empty and flagged: ${rows} / ${err}")
+endif()
+execute_process(COMMAND ${CLI} export "${WORK}/damaged.vam" --raw --csv "${WORK}/raw.csv"
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+file(STRINGS "${WORK}/raw.csv" rows)
+list(GET rows 2 second)
+if(NOT rc EQUAL 0 OR NOT second MATCHES "^2,[^,]*,,mV,2,mV,$")
+  message(FATAL_ERROR "--raw: the damaged value an empty cell beside its unit: ${rows}")
 endif()
 
 file(WRITE "${WORK}/noise.vam" "#&!? not a record\r\n'x','y'\r\n")

@@ -31,7 +31,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -378,6 +380,87 @@ TEST(Scenario, ARefusedDeleteAllKeepsTheSelection)
     EXPECT_TRUE(dialogs.texts[1].contains(QStringLiteral("1 record(s) will be removed from the data file run.vam")))
         << dialogs.texts[1].toStdString();
     EXPECT_EQ(b.FileText().count("\r\n'"), records - 1) << "one record removed, the others kept";
+}
+
+// File > Export while logging: the file dialog answered with a CSV name,
+// logging goes on behind it, and the export holds the table's readings as
+// numbers; after the run, the selection as a workbook; the stop record is
+// no row of either.
+TEST(Scenario, FileExportWhileLogging)
+{
+    Sim sim({QStringLiteral("--model"), QStringLiteral("H264"), QStringLiteral("--ignore-stdin")});
+    Bench b(QStringLiteral("H264"), sim.Path());
+    QAction* exportAction = b.window->findChild<QAction*>(QStringLiteral("actExport"));
+    ASSERT_TRUE(exportAction);
+    QString name;
+    QString filter;
+    int dialogs = 0;
+    QTimer chooser;
+    QPointer<QFileDialog> typedInto; // the name is typed, then OK once the dialog shows it
+    int ticks = 0;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        if (d != typedInto) {
+            ++dialogs;
+            typedInto = d;
+            if (!filter.isEmpty())
+                d->selectNameFilter(filter);
+            d->setDirectory(b.dir.path());
+            if (auto* typed = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                typed->setText(name);
+            ticks = 0;
+        } else if (QFileInfo(d->selectedFiles().value(0)).fileName() == name || ++ticks > 100) {
+            static_cast<QDialog*>(d)->done(QDialog::Accepted); // after 5 s whatever it shows: no hang
+        }
+    });
+    chooser.start(50);
+    b.window->MeasureAction()->trigger();
+    RecordClock records(b.state);
+    b.window->LogAction()->trigger();
+    ASSERT_TRUE(RunUntil([&] { return b.state.LogCount >= 3; }, 10000));
+
+    name = QStringLiteral("while.csv");
+    b.Click(exportAction);
+    const QString csv = b.dir.filePath(name);
+    ASSERT_TRUE(RunUntil([&] { return QFile::exists(csv) && !QApplication::activeModalWidget(); }, 10000))
+        << "dialogs " << dialogs << ", files " << QDir(b.dir.path()).entryList().join(QLatin1Char(' ')).toStdString()
+        << ", enabled " << exportAction->isEnabled() << ", modal "
+        << (QApplication::activeModalWidget() ? QApplication::activeModalWidget()->metaObject()->className() : "none");
+    EXPECT_EQ(dialogs, 1);
+    ASSERT_TRUE(RunUntil([&] { return b.state.LogCount >= 6; }, 10000)) << "logging went on";
+    EXPECT_LE(records.LargestGap(), 1500);
+    b.window->MeasureAction()->trigger(); // stop, with the stop record
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().trimmed().split('\n');
+    ASSERT_GE(lines.size(), 4) << "a heading and the readings logged before the export";
+    EXPECT_TRUE(lines[0].startsWith("No,Time,CH1 (")) << lines[0].constData();
+    const QList<QByteArray> first = lines[1].split(',');
+    bool number = false;
+    first.value(2).toDouble(&number);
+    EXPECT_TRUE(number) << lines[1].constData();
+
+    // The last two rows selected (a reading and the stop record) as a workbook.
+    const int rows = b.window->Table()->Table().Count();
+    b.window->Table()->SelectRows({rows - 2, rows - 1});
+    name = QStringLiteral("selection.xlsx");
+    filter = b.lang[379];
+    b.Click(exportAction);
+    const QString book = b.dir.filePath(name);
+    ASSERT_TRUE(RunUntil([&] { return QFile::exists(book) && !QApplication::activeModalWidget(); }, 10000))
+        << "dialogs " << dialogs << ", files " << QDir(b.dir.path()).entryList().join(QLatin1Char(' ')).toStdString();
+    const QString python = QStringLiteral("/usr/bin/python3");
+    QProcess read;
+    read.start(python, {QStringLiteral("-c"), QStringLiteral("import sys, openpyxl\n"
+                                                             "ws = openpyxl.load_workbook(sys.argv[1])['Readings']\n"
+                                                             "print(ws.max_row, type(ws.cell(2, 2).value).__name__)\n"),
+                        book});
+    if (read.waitForFinished(60000) && read.exitCode() == 0)
+        EXPECT_EQ(read.readAllStandardOutput().trimmed(), QByteArray("2 datetime")) << "a heading and one reading";
+    else
+        std::printf("openpyxl not available: the workbook was not read back\n");
 }
 
 // An unattended XY recorder that prints itself each time it is full, on the

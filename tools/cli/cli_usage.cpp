@@ -17,14 +17,28 @@ const Command kCommands[] = {
      "[record time] reading, channel, value, unit, over-range, extra, info\n"
      "--channels: only these channels are switched on, as the meter reports them\n"
      "--out also writes the readings to a VAM data file\n"},
-    {"log", "--model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n    [--out FILE.vam]",
-     "measure from a meter and print each reading with its time\n"},
-    {"receive", "--model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]",
-     "read the meter's logger memory; prints every record as decode --datalog does\n"},
+    {"log", "--model MODEL --port PORT [--listen] [--poll-interval S] [--count N] [--duration S]\n    [--out FILE.vam]"
+            " [MQTT]",
+     "measure from a meter and print each reading with its time\n"
+     "MQTT: --mqtt mqtt://[user[:password]@]host[:port]/prefix [--bench NAME]\n"
+     "      [--mqtt-ca FILE] [--mqtt-drain S]\n"
+     "publishes every reading to the broker (mqtts:// for TLS, with the system's\n"
+     "certificates or --mqtt-ca; a password may come from VAM_MQTT_PASSWORD);\n"
+     "readings wait in vam-mqtt-BENCH.spool beside --out until the broker acknowledges\n"
+     "them; at the end the run waits up to --mqtt-drain seconds (10) for that\n"},
+    {"receive", "--model MODEL --port PORT [--duration S] [--idle-exit S] [--count N] [--out FILE.vam]\n    [MQTT]",
+     "read the meter's logger memory; prints every record as decode --datalog does\n"
+     "MQTT: publishes every record as log does\n"},
     {"transfer", "--port PORT --out FILE [--new] [--duration S] [--idle-exit S]",
      "capture everything the meter prints, byte for byte, into FILE;\n"
      "an existing FILE is appended to (its size is told), --new refuses it\n"},
-    {"export", "FILE.vam [--csv OUT] [--model MODEL]", "the records of a data file as CSV (to stdout without --csv)\n"},
+    {"export", "FILE.vam [--csv OUT] [--long | --raw | --xlsx OUT.xlsx] [--config NAME.CFG] [--model MODEL]",
+     "the readings of a data file for data tools, as CSV (to stdout without --csv):\n"
+     "per channel a numeric column in one unit and a flag column (over range,\n"
+     "missing, damaged, off, other unit), ISO 8601 times, no row for stop records;\n"
+     "--long: one row per reading and channel; --xlsx: an Excel workbook;\n"
+     "--raw: the record texts as the data file holds them;\n"
+     "--config: the configuration's channel names and switches\n"},
     {"config", "FILE.CFG [--out OUT.CFG]",
      "read a configuration file and write it back (to stdout without --out);\n"
      "each value that was out of range or unreadable is reported on stderr;\n"

@@ -1,6 +1,7 @@
 #include "cli_args.h"
 #include "cli_commands.h"
 #include "cli_datafile.h"
+#include "cli_mqtt.h"
 #include "cli_output.h"
 #include "cli_session.h"
 #include "cli_usage.h"
@@ -20,7 +21,10 @@
 
 int RunLog(const QStringList& args)
 {
-    CliArgs a("log", args, {"--model", "--port", "--out", "--poll-interval", "--count", "--duration"}, {"--listen"});
+    CliArgs a("log", args,
+              {"--model", "--port", "--out", "--poll-interval", "--count", "--duration", "--mqtt", "--bench",
+               "--mqtt-ca", "--mqtt-drain"},
+              {"--listen"});
     int pollInterval = 1, count = 0;
     double duration = 0;
     if (!a.Ok() || !a.Number("--poll-interval", pollInterval, 1, 3599) || !a.Number("--count", count, 0)
@@ -31,6 +35,9 @@ int RunLog(const QStringList& args)
     const QString model = CliModelName(a.Value("--model")), port = a.Value("--port"), out = a.Value("--out");
     const bool listen = a.Has("--listen");
     if (model.isEmpty() || port.isEmpty())
+        return UsageError("log");
+    CliMqtt mqtt("log");
+    if (!mqtt.Configure(a, out))
         return UsageError("log");
     if (!FindModel(model)) {
         std::fprintf(stderr, "vam-cli log: '%s' is not a supported model (see 'vam-cli models')\n", qPrintable(model));
@@ -53,6 +60,7 @@ int RunLog(const QStringList& args)
     ConsoleViews views(state, file.get(), "log", false);
     SerialPortService* serial = CreateQtSerialPort();
     Connection conn(state, language, *serial, views);
+    conn.readingRecorded = [&](bool replace) { mqtt.Record(state, replace); };
     int exitCode = 0;
     auto finish = [&](int code) {
         exitCode = code;
@@ -86,12 +94,18 @@ int RunLog(const QStringList& args)
     conn.mnuDataMeasure_Click();
     if (!state.Connected)
         return 1;
+    // Before the first reading, which comes with the next tick.
+    if (!mqtt.Start()) {
+        conn.StopVerbinding();
+        return 1;
+    }
     conn.mnuDatalogging_Click();
     QCoreApplication::exec();
     const bool silentAtEnd = conn.MeterSilent();
     std::fflush(stdout);
     if (file && !file->Finish() && exitCode == 0)
         exitCode = 1;
+    mqtt.Finish();
     // A run that logged nothing, or ended with the meter silent, is no success.
     if (exitCode == 0 && silentAtEnd) {
         std::fprintf(stderr, "vam-cli log: the meter on %s did not answer; %d reading(s) logged\n", qPrintable(port),

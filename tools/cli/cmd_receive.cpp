@@ -2,6 +2,7 @@
 #include "cli_commands.h"
 #include "cli_usage.h"
 #include "cli_datafile.h"
+#include "cli_mqtt.h"
 #include "cli_session.h"
 
 #include "comm/connection.h"
@@ -24,13 +25,16 @@ struct Options {
     bool mustBeNew = false; // transfer --new
 };
 
-// Parses the options shared by receive and transfer (transfer also takes
-// --new); false after a message.
-bool Parse(const char* command, const QStringList& args, Options& o, bool needModel)
+// Parses the options shared by receive and transfer: receive (needModel)
+// also takes the publishing options into `mqtt`, transfer --new. False after
+// a message.
+bool Parse(const char* command, const QStringList& args, Options& o, bool needModel, CliMqtt* mqtt = nullptr)
 {
-    const std::initializer_list<const char*> values = {"--model",    "--port",      "--out",
-                                                       "--duration", "--idle-exit", "--count"};
-    CliArgs a = needModel ? CliArgs(command, args, values) : CliArgs(command, args, values, {"--new"});
+    CliArgs a = needModel ? CliArgs(command, args,
+                                    {"--model", "--port", "--out", "--duration", "--idle-exit", "--count", "--mqtt",
+                                     "--bench", "--mqtt-ca", "--mqtt-drain"})
+                          : CliArgs(command, args, {"--model", "--port", "--out", "--duration", "--idle-exit", "--count"},
+                                    {"--new"});
     if (!a.Ok() || !a.Number("--duration", o.duration, 0) || !a.Number("--idle-exit", o.idleExit, 0)
         || !a.Number("--count", o.count, 0)) {
         a.Report();
@@ -41,6 +45,8 @@ bool Parse(const char* command, const QStringList& args, Options& o, bool needMo
     o.out = a.Value("--out");
     o.mustBeNew = a.Has("--new");
     if (o.port.isEmpty() || (needModel && o.model.isEmpty()))
+        return false;
+    if (mqtt && !mqtt->Configure(a, o.out))
         return false;
     if (needModel && !FindModel(o.model)) {
         std::fprintf(stderr, "vam-cli %s: '%s' is not a supported model (see 'vam-cli models')\n", command,
@@ -54,7 +60,8 @@ bool Parse(const char* command, const QStringList& args, Options& o, bool needMo
 int RunReceive(const QStringList& args)
 {
     Options o;
-    if (!Parse("receive", args, o, true))
+    CliMqtt mqtt("receive");
+    if (!Parse("receive", args, o, true, &mqtt))
         return UsageError("receive");
     BatchStdout();
     AppState state;
@@ -69,6 +76,9 @@ int RunReceive(const QStringList& args)
     ConsoleViews views(state, file.get(), "receive", true);
     SerialPortService* serial = CreateQtSerialPort();
     Connection conn(state, language, *serial, views);
+    if (!mqtt.Start())
+        return 1;
+    conn.readingRecorded = [&](bool replace) { mqtt.Record(state, replace); };
     int exitCode = 0;
     bool finishing = false;
     auto finish = [&](int code) {
@@ -103,6 +113,7 @@ int RunReceive(const QStringList& args)
     std::fflush(stdout);
     if (file && !file->Finish() && exitCode == 0)
         exitCode = 1;
+    mqtt.Finish();
     return exitCode;
 }
 

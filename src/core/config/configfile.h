@@ -44,8 +44,9 @@ qint64 ClampToRange(qint64 value, qint64 min, qint64 max);
 // after it, trimmed. Without "=" both are the whole trimmed line.
 QString KeyOf(QStringView line);
 QString ValueOf(QStringView line);
-// One of the fourteen main-section headers, exactly as the writer writes it
-// ("[INFO]" is not among them: its lines are skipped as unknown lines).
+// One of the fourteen main-section headers, or "[MQTT]", exactly as the
+// writer writes them ("[INFO]" is not among them: its lines are skipped as
+// unknown lines).
 bool IsSectionHeader(QStringView line);
 
 // The port a configuration names: `startPort` (from the command line) when

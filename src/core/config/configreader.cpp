@@ -84,6 +84,8 @@ public:
                 ReadKeys([this](const QString& k, const QString& v) { Colors(k, v); });
             else if (header == QLatin1String("[NOTE]"))
                 Note();
+            else if (header == QLatin1String("[MQTT]"))
+                ReadKeys([this](const QString& k, const QString& v) { Mqtt(k, v); });
             else if (header == QLatin1String("[MAIN]")) {
                 ReadWindow(l_.Main);
                 if (l_.Main.Status == 1) // the program never starts minimised
@@ -438,6 +440,26 @@ private:
                 return;
             }
         }
+    }
+
+    // Written after the note, where readers without it skip it.
+    void Mqtt(const QString& key, const QString& value)
+    {
+        MqttSettings& m = s_.Mqtt;
+        if (key == QLatin1String("publish"))
+            m.Publish = Bool(value);
+        else if (key == QLatin1String("broker"))
+            m.Broker = value;
+        else if (key == QLatin1String("prefix"))
+            m.Prefix = value;
+        else if (key == QLatin1String("bench"))
+            m.Bench = value;
+        else if (key == QLatin1String("user"))
+            m.User = value;
+        else if (key == QLatin1String("tls"))
+            m.Tls = Bool(value);
+        else if (key == QLatin1String("cafile"))
+            m.CaFile = value;
     }
 
     void Colors(const QString& key, const QString& value)

@@ -212,7 +212,7 @@ bool IsSectionHeader(QStringView line)
         QStringLiteral("[COMMUNICATION]"), QStringLiteral("[GRAPHICS]"), QStringLiteral("[TABLE]"),
         QStringLiteral("[DEVICE]"), QStringLiteral("[READINGS]"), QStringLiteral("[CHANNEL]"),
         QStringLiteral("[LOG]"),    QStringLiteral("[MAIN]"),     QStringLiteral("[SYSTEM]"),
-        QStringLiteral("[ARRANGE]"), QStringLiteral("[COLORS]")};
+        QStringLiteral("[ARRANGE]"), QStringLiteral("[COLORS]"), QStringLiteral("[MQTT]")};
     return line.startsWith(QLatin1Char('[')) && kHeaders.contains(line.toString());
 }
 

@@ -312,6 +312,19 @@ QByteArray FormatConfig(const AppState& s, const LanguageTable& lang, const Conf
     for (const QString& line : note.split(QLatin1Char('\n')))
         w.Line(line == kEndNote ? line + QLatin1Char(' ') : line);
     w.Line(kEndNote);
+
+    // After the note's end, where a reader that does not know the section
+    // skips it line by line; only written when publishing was set up.
+    if (s.Mqtt != MqttSettings()) {
+        w.Line(QStringLiteral("[MQTT]"));
+        w.Bool("Publish", s.Mqtt.Publish);
+        w.Text("Broker", s.Mqtt.Broker);
+        w.Text("Prefix", s.Mqtt.Prefix);
+        w.Text("Bench", s.Mqtt.Bench);
+        w.Text("User", s.Mqtt.User);
+        w.Bool("TLS", s.Mqtt.Tls);
+        w.Text("CAFile", s.Mqtt.CaFile);
+    }
     return w.Result();
 }
 

@@ -24,10 +24,10 @@ QString PlainNumber(const QString& value)
 }
 
 bool NeedsQuotes(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }
+} // namespace
 
-// The field appended to `out` in one pass, without a copy for plain ASCII
-// (nearly every field of a log).
-void AppendField(QByteArray& out, QStringView text)
+// One pass, without a copy for plain ASCII (nearly every field of a log).
+void AppendCsvField(QByteArray& out, QStringView text)
 {
     bool ascii = true, quote = false;
     for (QChar c : text) {
@@ -56,12 +56,11 @@ void AppendField(QByteArray& out, QStringView text)
     }
     out += '"';
 }
-} // namespace
 
 QByteArray CsvField(const QString& text)
 {
     QByteArray out;
-    AppendField(out, text);
+    AppendCsvField(out, text);
     return out;
 }
 
@@ -93,18 +92,18 @@ bool WriteCsv(const LogTable& table, QIODevice& out)
         for (int c = 1; c <= table.Channels(); ++c) {
             const int v = table.ValueColumn(c);
             buffer += ',';
-            AppendField(buffer, PlainNumber(table.CellText(r, v)));
+            AppendCsvField(buffer, PlainNumber(table.CellText(r, v)));
             buffer += ',';
-            AppendField(buffer, table.CellText(r, v + 1));
+            AppendCsvField(buffer, table.CellText(r, v + 1));
             if (table.Extras()) {
                 buffer += ',';
-                AppendField(buffer, PlainNumber(table.CellText(r, v + 2)));
+                AppendCsvField(buffer, PlainNumber(table.CellText(r, v + 2)));
                 buffer += ',';
-                AppendField(buffer, table.CellText(r, v + 3));
+                AppendCsvField(buffer, table.CellText(r, v + 3));
             }
         }
         buffer += ',';
-        AppendField(buffer, table.Info(r));
+        AppendCsvField(buffer, table.Info(r));
         buffer += "\r\n";
         if (!flush(false))
             return false;

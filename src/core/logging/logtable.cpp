@@ -17,6 +17,9 @@ const QString kDegF = QStringLiteral("\u00B0F");
 const QString kOverRangeText = QStringLiteral("OR.");
 const QString kExcludedMark = QStringLiteral("!x");
 
+quint16 ClampLength(qsizetype n) { return quint16(std::min<qsizetype>(n, std::numeric_limits<quint16>::max())); }
+} // namespace
+
 // The temperature without its unit, as the table shows it.
 QString TemperatureNumber(QString extra)
 {
@@ -36,9 +39,6 @@ QString TemperatureUnit(const QString& extra)
         return QStringLiteral("K");
     return QString();
 }
-
-quint16 ClampLength(qsizetype n) { return quint16(std::min<qsizetype>(n, std::numeric_limits<quint16>::max())); }
-} // namespace
 
 LogTable::LogTable(QObject* parent) : QAbstractTableModel(parent)
 {

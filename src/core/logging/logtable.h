@@ -24,6 +24,11 @@
 struct AppState;
 class LanguageTable;
 
+// A J70xx temperature item ("25.0°C") split as the table shows it: the number
+// without its unit, and the unit ("°C", "°F", "K"; "" when there is none).
+QString TemperatureNumber(QString extra);
+QString TemperatureUnit(const QString& extra);
+
 class LogTable : public QAbstractTableModel {
     Q_OBJECT
 public:

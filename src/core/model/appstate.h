@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/model/colors.h"
+#include "core/publish/mqttsettings.h"
 
 constexpr int kMaxChannels = 16;
 constexpr int kMaxGraphs = 16;
@@ -105,6 +106,9 @@ struct AppSettings {
 
     // ---- Note
     QString NoteText;
+
+    // ---- Publishing to an MQTT broker (section [MQTT])
+    MqttSettings Mqtt;
 
     // ---- Colours (0x00BBGGRR, or a system colour with the high bit)
     ColorValue TerminalColorOut = 0xFF00FF;

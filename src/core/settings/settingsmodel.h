@@ -66,7 +66,7 @@ const std::array<InfoRow, kInfoRowCount>& InfoRows();
 
 // The pages in their order.
 enum SettingsPage { PageCommunication, PageMeasure, PageLog, PageWindows, PageLanguage, PageSystem, PageColours,
-                    kSettingsPageCount };
+                    PageMqtt, kSettingsPageCount };
 
 // ---------------------------------------------------------------- the draft
 

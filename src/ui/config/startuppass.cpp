@@ -14,6 +14,7 @@
 #include "ui/config/layoutkeeper.h"
 #include "ui/logging/tablewindow.h"
 #include "ui/shell/mainwindow.h"
+#include "ui/publish/mqttpublishing.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -95,4 +96,6 @@ void RunStartupPass(MainWindow& w, const StartupPassParts& p)
     }
     w.ZetTitel();
     w.RefreshIndications();
+    if (auto* publishing = w.findChild<MqttPublishing*>())
+        publishing->Apply(); // what an earlier run left in the spool goes out now
 }

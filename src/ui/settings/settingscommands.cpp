@@ -9,6 +9,7 @@
 #include "ui/logging/tablewindow.h"
 #include "ui/settings/settingsdialog.h"
 #include "ui/shell/mainwindow.h"
+#include "ui/publish/mqttpublishing.h"
 #include "ui/terminal/terminalwindow.h"
 #include "ui/values/valuewindowset.h"
 
@@ -77,6 +78,8 @@ bool RunMainWindowSettings(MainWindow& w, bool firstStart)
         w.ZetTitel();
         w.RefreshIndications();
         w.RetileWindows();
+        if (auto* publishing = w.findChild<MqttPublishing*>())
+            publishing->Apply();
     }
     return ok;
 }

@@ -4,6 +4,8 @@
 #include "ui/settings/communicationpage.h"
 #include "ui/settings/logpage.h"
 #include "ui/settings/measurepage.h"
+#include "ui/settings/mqttpage.h"
+#include "core/publish/passwordstore.h"
 #include "ui/settings/settingsshared.h"
 #include "ui/settings/systempages.h"
 #include "ui/settings/windowspage.h"
@@ -32,6 +34,7 @@ enum : int {
     kWindows = 179,
     kSystem = 180,
     kColours = 186,
+    kMqtt = 386,
 };
 
 const QString kHelpTopic = QStringLiteral("settings.htm");
@@ -58,9 +61,11 @@ SettingsDialog::SettingsDialog(AppState& state, LanguageTable& language, Setting
     language_ = new LanguagePage(model_, lang_);
     system_ = new SystemPage(model_, lang_, std::move(prompts));
     colours_ = new ColoursPage(model_, lang_);
+    passwords_ = std::make_unique<PasswordStore>();
+    mqtt_ = new MqttPage(s_.Mqtt, *passwords_, lang_);
     tabs_ = new QTabWidget(this);
     for (QWidget* page : std::initializer_list<QWidget*>{communication_, measure_, log_, windows_, language_, system_,
-                                                         colours_})
+                                                         colours_, mqtt_})
         tabs_->addTab(page, QString());
 
     // Another device has its own baud rates.
@@ -112,7 +117,8 @@ SettingsDialog::~SettingsDialog()
 void SettingsDialog::LaadStrings()
 {
     setWindowTitle(lang_[kSettings]);
-    const int pageTexts[kSettingsPageCount] = {kCommunication, kMeasure, kLog, kWindows, kLanguage, kSystem, kColours};
+    const int pageTexts[kSettingsPageCount] = {kCommunication, kMeasure, kLog,    kWindows,
+                                               kLanguage,      kSystem,  kColours, kMqtt};
     for (int i = 0; i < kSettingsPageCount; ++i)
         tabs_->setTabText(i, Plain(lang_[pageTexts[i]]));
     okButton_->setText(lang_[kOk]);
@@ -126,6 +132,7 @@ void SettingsDialog::LaadStrings()
     language_->LaadStrings();
     system_->LaadStrings();
     colours_->LaadStrings();
+    mqtt_->LaadStrings();
 }
 
 // ---------------------------------------------------------------- controls
@@ -156,12 +163,25 @@ void SettingsDialog::ColorCellClicked(int row, int column) { colours_->ColorCell
 void SettingsDialog::accept()
 {
     model_.Draft().tab = tabs_->currentIndex();
+    if (const QString mqttProblem = mqtt_->Problem(); !mqttProblem.isEmpty()) {
+        Warn(lang_[kSettings], mqttProblem);
+        tabs_->setCurrentWidget(mqtt_);
+        return;
+    }
     SettingsProblem problem;
     if (!model_.Ok(&problem)) {
         if (!problem.text.isEmpty())
             Warn(problem.title, problem.text);
         Focus(problem.field);
         return;
+    }
+    MqttSettings mqtt;
+    QString passwordError;
+    if (!mqtt_->Apply(mqtt, &passwordError))
+        Warn(lang_[kSettings], passwordError);
+    if (mqtt != s_.Mqtt) {
+        s_.Mqtt = mqtt;
+        s_.ConfigChanged = true;
     }
     model_.Close();
     QDialog::accept();

@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +29,8 @@ class WindowsPage;
 class LanguagePage;
 class SystemPage;
 class ColoursPage;
+class MqttPage;
+class PasswordStore;
 
 struct SettingsHooks : SettingsActions {
     std::function<void(const QString& topic)> showHelp;
@@ -77,6 +80,7 @@ public:
     QCheckBox* ManualCheck() const;
     QCheckBox* ExtendFrameCheck() const;
     QCheckBox* AutoArrangeCheck() const;
+    MqttPage* Mqtt() const { return mqtt_; }
     QPushButton* OkButton() const { return okButton_; }
     QPushButton* CancelButton() const { return cancelButton_; }
     QPushButton* HelpButton() const { return helpButton_; }
@@ -105,6 +109,8 @@ private:
     LanguagePage* language_ = nullptr;
     SystemPage* system_ = nullptr;
     ColoursPage* colours_ = nullptr;
+    std::unique_ptr<PasswordStore> passwords_;
+    MqttPage* mqtt_ = nullptr;
     QPushButton *okButton_ = nullptr, *cancelButton_ = nullptr, *helpButton_ = nullptr;
 };
 

@@ -20,9 +20,11 @@
 #include "ui/config/startuppass.h"
 #include "ui/graphs/graphmanager.h"
 #include "ui/logging/datafilecommands.h"
+#include "ui/logging/exportcommands.h"
 #include "ui/logging/tablewindow.h"
 #include "ui/printing/printcommands.h"
 #include "ui/printing/printdialog.h"
+#include "ui/publish/mqttpublishing.h"
 #include "ui/settings/settingscommands.h"
 #include "ui/shell/datacommands.h"
 #include "ui/shell/editcommands.h"
@@ -164,6 +166,7 @@ MainWindow::MainWindow(AppState& state, LanguageTable& language, SerialPortServi
     BuildToolBar();
     ApplyDesktopShortcuts(*this);
     BuildStatusBar();
+    new MqttPublishing(s_, lang_, *conn_, *statusBar(), this); // found by its type where the settings change
     resize(1100, 720);
     values_->Rebuild();
     LaadStrings();
@@ -194,6 +197,7 @@ void MainWindow::BuildMenus()
     actPrint_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("Print")), QString());
     actPrinterSettings_ = fileMenu_->addAction(QString());
     actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
+    new ExportCommands(s_, lang_, *table_, *tableWin_, *fileMenu_, actPrint_, conn_, this);
     connect(actNew_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->New(); }); });
     connect(actOpen_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->Open(); }); });
     connect(actSaveAs_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->SaveAs(); }); });

@@ -86,7 +86,7 @@ TEST_F(SettingsDialogTest, OpensWithTheSettingsShown)
     SettingsDialog& d = Open();
     EXPECT_TRUE(s.SettingsOpen);
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Settings"));
-    EXPECT_EQ(d.Tabs()->count(), 7);
+    EXPECT_EQ(d.Tabs()->count(), 8); // the seven pages and MQTT
     EXPECT_EQ(d.Tabs()->currentIndex(), 2);
     EXPECT_EQ(d.PortList()->count(), 2);
     EXPECT_EQ(d.PortList()->currentText(), QStringLiteral("COM3"));
