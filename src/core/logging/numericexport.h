@@ -113,22 +113,6 @@ private:
     qint64 problems_ = 0;
 };
 
-// The offset of a zone at logged local times, worked out once per stretch
-// between two of the zone's transitions: no look-up per record.
-class LocalOffsets {
-public:
-    explicit LocalOffsets(const QTimeZone& zone) : zone_(zone) {}
-    // Seconds east of UTC at the local time `days` (days since 1899-12-30).
-    // A time a clock change made ambiguous takes the offset before the change.
-    int SecondsAt(double days);
-
-private:
-    QTimeZone zone_;
-    qint64 from_ = 1, to_ = 0; // the local milliseconds the cached offset holds for
-    int offset_ = 0;
-};
-// "yyyy-MM-ddTHH:mm:ss+hh:mm"; nothing outside the years 1 to 9999.
-void AppendIsoDateTimeWithOffset(QByteArray& out, double days, int offsetSeconds);
 // The shortest text that reads back as `value` ("0.0125", "1.413e-06").
 void AppendNumber(QByteArray& out, double value);
 

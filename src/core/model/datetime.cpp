@@ -160,3 +160,59 @@ QString FormatShortDateLongTime(double days)
 
 QString LocaleTimeSeparator() { return FirstSeparator(QLocale().timeFormat(QLocale::ShortFormat), ":"); }
 QString LocaleDateSeparator() { return FirstSeparator(QLocale().dateFormat(QLocale::ShortFormat), "/"); }
+
+namespace {
+constexpr qint64 kMsPerDay = 86400000;
+// Milliseconds from 1899-12-30 to 1970-01-01.
+constexpr qint64 kUnixEpochMs = 25569 * kMsPerDay;
+} // namespace
+
+LocalOffsets::LocalOffsets() : zone_(QTimeZone::systemTimeZone()) {}
+
+int LocalOffsets::SecondsAt(double days)
+{
+    if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
+        return 0;
+    const qint64 ms = qint64(std::llround(days * double(kMsPerDay)));
+    if (ms >= from_ && ms < to_)
+        return offset_;
+    // A miss: the offset, and the stretch of local time it holds for, from
+    // the zone's transitions before and after (met once per clock change).
+    const QDateTime local(CalendarDate(days), CalendarTime(days), zone_);
+    offset_ = zone_.isValid() ? local.offsetFromUtc() : 0;
+    from_ = std::numeric_limits<qint64>::min();
+    to_ = std::numeric_limits<qint64>::max();
+    if (zone_.isValid() && zone_.hasTransitions()) {
+        const qint64 utc = local.toMSecsSinceEpoch();
+        const QTimeZone::OffsetData before = zone_.previousTransition(QDateTime::fromMSecsSinceEpoch(utc + 1, Qt::UTC));
+        const QTimeZone::OffsetData after = zone_.nextTransition(QDateTime::fromMSecsSinceEpoch(utc, Qt::UTC));
+        const qint64 shift = kUnixEpochMs + qint64(offset_) * 1000;
+        if (before.atUtc.isValid())
+            from_ = before.atUtc.toMSecsSinceEpoch() + shift;
+        if (after.atUtc.isValid())
+            to_ = after.atUtc.toMSecsSinceEpoch() + shift;
+        // A local time the clock skipped is given the offset before the
+        // change, which the change itself does not hold: it stands for itself
+        // alone, and the times after it look again.
+        const bool skipped = before.atUtc.isValid() && before.offsetFromUtc != offset_;
+        if (skipped || ms < from_ || ms >= to_)
+            from_ = ms, to_ = ms + 1;
+    }
+    return offset_;
+}
+
+void AppendIsoDateTimeWithOffset(QByteArray& out, double days, int offsetSeconds)
+{
+    const qsizetype before = out.size();
+    AppendIsoDateTime(out, days);
+    if (out.size() == before)
+        return;
+    const int magnitude = std::abs(offsetSeconds) / 60;
+    char text[6];
+    char* p = text;
+    *p++ = offsetSeconds < 0 ? '-' : '+';
+    AppendDigits(p, magnitude / 60, 2);
+    *p++ = ':';
+    AppendDigits(p, magnitude % 60, 2);
+    out.append(text, sizeof text);
+}

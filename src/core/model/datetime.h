@@ -11,6 +11,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <QTimeZone>
 
 class QDateTime;
 
@@ -55,3 +56,24 @@ QString FormatShortDateLongTime(double days);
 // between the date's first two parts (":" and "/" when the format has none).
 QString LocaleTimeSeparator();
 QString LocaleDateSeparator();
+
+// ---- Offsets from UTC (a zone look-up once per stretch between clock changes)
+
+// The offset of a zone at logged local times, worked out once per stretch
+// between two of the zone's transitions: no look-up per record.
+class LocalOffsets {
+public:
+    // The system's zone, as it is when the object is made.
+    LocalOffsets();
+    explicit LocalOffsets(const QTimeZone& zone) : zone_(zone) {}
+    // Seconds east of UTC at the local time `days` (days since 1899-12-30).
+    // A time a clock change made ambiguous takes the offset before the change.
+    int SecondsAt(double days);
+
+private:
+    QTimeZone zone_;
+    qint64 from_ = 1, to_ = 0; // the local milliseconds the cached offset holds for
+    int offset_ = 0;
+};
+// "yyyy-MM-ddTHH:mm:ss+hh:mm"; nothing outside the years 1 to 9999.
+void AppendIsoDateTimeWithOffset(QByteArray& out, double days, int offsetSeconds);

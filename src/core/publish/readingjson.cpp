@@ -50,11 +50,6 @@ void AppendNumberOrNull(QByteArray& out, const std::optional<double>& value)
         out += "null";
 }
 
-void AppendTwoDigits(QByteArray& out, int n)
-{
-    out += char('0' + n / 10 % 10);
-    out += char('0' + n % 10);
-}
 
 } // namespace
 
@@ -85,29 +80,10 @@ PublishedReading PublishedReadingOf(const AppState& s, const QString& bench)
     return r;
 }
 
-int LocalOffsets::SecondsEastOfUtc(double days)
-{
-    const qint64 hour = qint64(std::floor(days * 24));
-    if (hour != hour_) {
-        const QDateTime local = FromDays(days);
-        offset_ = local.isValid() ? local.offsetFromUtc() : 0;
-        hour_ = hour;
-    }
-    return offset_;
-}
-
 QByteArray IsoTimeWithOffset(double days, LocalOffsets& offsets)
 {
     QByteArray out;
-    AppendIsoDateTime(out, days);
-    if (out.isEmpty())
-        return out;
-    const int offset = offsets.SecondsEastOfUtc(days);
-    const int minutes = std::abs(offset) / 60;
-    out += offset < 0 ? '-' : '+';
-    AppendTwoDigits(out, minutes / 60);
-    out += ':';
-    AppendTwoDigits(out, minutes % 60);
+    AppendIsoDateTimeWithOffset(out, days, offsets.SecondsAt(days));
     return out;
 }
 

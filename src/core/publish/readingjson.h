@@ -15,6 +15,7 @@
 // off are left out. The JSON is UTF-8; names keep their accents.
 
 #include "core/logging/numericreading.h"
+#include "core/model/datetime.h"
 
 #include <QByteArray>
 #include <QString>
@@ -38,18 +39,6 @@ struct PublishedReading {
 
 // The reading the acquisition has just recorded, channels in use only.
 PublishedReading PublishedReadingOf(const AppState& s, const QString& bench);
-
-// Offsets from UTC of local times, looked up once per hour of local time (a
-// zone changes its offset at most once an hour), so a reading costs no look-up
-// in the zone files.
-class LocalOffsets {
-public:
-    int SecondsEastOfUtc(double days);
-
-private:
-    qint64 hour_ = -1;
-    int offset_ = 0;
-};
 
 // "2024-05-02T14:03:07+02:00"; empty when the time has no calendar date.
 QByteArray IsoTimeWithOffset(double days, LocalOffsets& offsets);
