@@ -487,9 +487,11 @@ std::array<QString, 3> GraphModel::StatisticLegends(int series, const GraphStati
         return texts;
     const QString name = Series(series).Legend + QLatin1Char(' ');
     const QString mean = lang_[kMeanText].trimmed();
-    texts[0] = name + QStringLiteral("MIN: ") + NumberText(st.Minimum);
-    texts[1] = name + QStringLiteral("MAX: ") + NumberText(st.Maximum);
-    texts[2] = name + mean + QLatin1Char(' ') + NumberText(st.Mean);
+    // Six digits: a mean's fifteen would widen the legend over the chart.
+    const auto number = [](double v) { return ToLocaleDecimal(QString::number(v, 'g', 6)); };
+    texts[0] = name + QStringLiteral("MIN: ") + number(st.Minimum);
+    texts[1] = name + QStringLiteral("MAX: ") + number(st.Maximum);
+    texts[2] = name + mean + QLatin1Char(' ') + number(st.Mean);
     return texts;
 }
 

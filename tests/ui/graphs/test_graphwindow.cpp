@@ -261,6 +261,12 @@ TEST_F(GraphWindowTest, StatisticLinesAreInTheLegend)
     EXPECT_EQ(graph->Plot()->LegendTexts(),
               QStringList({"High limit", "mV (CH1)", "mV (CH1) MIN: 2", "mV (CH1) MEAN: 8"}));
 
+    // A mean of many digits is given to six.
+    Log(6, "1");
+    graph->VulGrafiekAan(6);
+    Picture();
+    EXPECT_EQ(graph->Plot()->LegendTexts().value(3), "mV (CH1) MEAN: 6.83333");
+
     // Switched off: the entries leave the legend with their lines.
     g.Lines[1].ShowMin = 0;
     g.Lines[1].ShowMean = 0;
