@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -72,10 +73,16 @@ void ExportCommands::Refresh()
 QString ExportCommands::ChooseFile(const QString& title, Kind& kind)
 {
     const QString folder = lastFolder_.isEmpty() ? s_.FolderData : lastFolder_;
+    // The data file's name offered, so an export is found beside its run.
+    const QString dataFile = s_.LogFileWork.isEmpty() ? s_.LogFileName : s_.LogFileWork;
+    const QString base = QFileInfo(dataFile).completeBaseName();
+    const QString suggested = QDir(folder).filePath((base.isEmpty() ? QStringLiteral("export") : base)
+                                                    + (kind == Kind::Workbook ? QStringLiteral(".xlsx")
+                                                                              : QStringLiteral(".csv")));
     if (chooseFile)
-        return chooseFile(title, folder, kind);
+        return chooseFile(title, suggested, kind);
     const QString csv = lang_[kCsvFilter], workbook = lang_[kWorkbookFilter];
-    QFileDialog dialog(parent_, title, folder, csv + QStringLiteral(";;") + workbook);
+    QFileDialog dialog(parent_, title, suggested, csv + QStringLiteral(";;") + workbook);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, in the program's words
     dialog.selectNameFilter(kind == Kind::Workbook ? workbook : csv);

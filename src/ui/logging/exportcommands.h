@@ -33,9 +33,10 @@ public:
 
     enum class Kind { Csv, Workbook };
     // Replace the dialogs (tests, scripted runs). chooseFile: the file and its
-    // kind, "" when cancelled. ask: Yes or No (QMessageBox::StandardButton).
-    // inform: a message (`warning` for a failure).
-    std::function<QString(const QString& title, const QString& folder, Kind& kind)> chooseFile;
+    // kind, "" when cancelled; `suggested` is the name the dialog offers (the
+    // data file's name as CSV, in the last export's folder). ask: Yes or No
+    // (QMessageBox::StandardButton). inform: a message (`warning` for a failure).
+    std::function<QString(const QString& title, const QString& suggested, Kind& kind)> chooseFile;
     std::function<int(const QString& title, const QString& text)> ask;
     std::function<void(const QString& title, const QString& text, bool warning)> inform;
 

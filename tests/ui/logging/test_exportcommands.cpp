@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -31,8 +32,9 @@ struct ExportBench {
         window = std::make_unique<MainWindow>(state, lang, new FakeSerialPort);
         window->SetDevice(QStringLiteral("A101"));
         commands = window->findChild<ExportCommands*>();
-        commands->chooseFile = [this](const QString& title, const QString&, ExportCommands::Kind& k) {
+        commands->chooseFile = [this](const QString& title, const QString& suggested, ExportCommands::Kind& k) {
             titles << title;
+            suggestions << QFileInfo(suggested).fileName();
             k = kind;
             return chosen;
         };
@@ -74,7 +76,7 @@ struct ExportBench {
     QString chosen;
     ExportCommands::Kind kind = ExportCommands::Kind::Csv;
     int answer = QMessageBox::Yes;
-    QStringList titles, asked, warnings, notes;
+    QStringList titles, suggestions, asked, warnings, notes;
     QString lastAction;
 };
 } // namespace
@@ -111,6 +113,8 @@ TEST(ExportCommands, AllRowsOrTheSelectionAsCsvOrWorkbook)
     EXPECT_TRUE(all[4].startsWith("4,")) << all[4].constData();
     EXPECT_EQ(b.titles.last(), QStringLiteral("Export table"));
     EXPECT_EQ(b.lastAction, QStringLiteral("Exported 4 readings to all.csv"));
+    EXPECT_EQ(b.suggestions.last(), QStringLiteral("export.csv")) << "no data file yet";
+    b.state.LogFileName = b.dir.filePath(QStringLiteral("run 7.vam"));
 
     b.window->Table()->SelectRows({1, 2});
     b.chosen = b.dir.filePath(QStringLiteral("two.csv"));
@@ -119,6 +123,7 @@ TEST(ExportCommands, AllRowsOrTheSelectionAsCsvOrWorkbook)
     ASSERT_EQ(two.size(), 3);
     EXPECT_TRUE(two[1].startsWith("2,") && two[2].startsWith("3,"));
     EXPECT_EQ(b.titles.last(), QStringLiteral("Export the 2 selected rows"));
+    EXPECT_EQ(b.suggestions.last(), QStringLiteral("run 7.csv")) << "the data file's name";
 
     b.kind = ExportCommands::Kind::Workbook;
     b.chosen = b.dir.filePath(QStringLiteral("book"));
