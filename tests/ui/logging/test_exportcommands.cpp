@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 struct ExportBench {
@@ -53,10 +54,11 @@ struct ExportBench {
     {
         LogTable& t = Rows();
         t.BeginBulk();
-        LogTable::RawCell cell{"1.5", "mV", {}, false, true};
+        // One cell per channel of the table: a shorter array is read past its end.
+        const std::vector<LogTable::RawCell> cells(size_t(t.Channels()), {"1.5", "mV", {}, false, true});
         for (int i = 0; i < count; ++i)
-            t.AppendBulk(46000 + i / 86400.0, true, &cell, "");
-        t.AppendBulk(46000 + count / 86400.0, true, &cell, "Stop");
+            t.AppendBulk(46000 + i / 86400.0, true, cells.data(), "");
+        t.AppendBulk(46000 + count / 86400.0, true, cells.data(), "Stop");
         t.EndBulk();
     }
     QList<QByteArray> Lines(const QString& path)
