@@ -51,12 +51,12 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     forward_->setEnabled(false);
 }
 
-void HelpWindow::ShowTopic(const QString& path, const QString& contents)
+void HelpWindow::ShowTopic(const QUrl& topic, const QString& contents)
 {
     contents_ = contents;
     // Pictures and linked topics are found beside the topic.
-    browser_->setSearchPaths({QFileInfo(path).absolutePath()});
-    browser_->setSource(QUrl::fromLocalFile(path));
+    browser_->setSearchPaths({QFileInfo(topic.toLocalFile()).absolutePath()});
+    browser_->setSource(topic);
     show();
     raise();
     activateWindow();

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QTextBrowser;
+class QUrl;
 class QToolButton;
 
 class HelpWindow : public QWidget {
@@ -14,9 +15,10 @@ class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(QWidget* parent = nullptr);
 
-    // Shows `path` (a topic file), raises the window; `contents` is the topic
-    // the Contents button goes back to.
-    void ShowTopic(const QString& path, const QString& contents);
+    // Shows `topic` (a topic file, scrolled to the section its fragment
+    // names), raises the window; `contents` is the topic the Contents button
+    // goes back to.
+    void ShowTopic(const QUrl& topic, const QString& contents);
     QTextBrowser* Browser() const { return browser_; }
     QToolButton* BackButton() const { return back_; }
     QToolButton* ForwardButton() const { return forward_; }

@@ -1,6 +1,8 @@
 #include "ui/settings/settingsdialog.h"
 
 #include "core/help/languagetable.h"
+
+#include <iterator>
 #include "ui/settings/communicationpage.h"
 #include "ui/settings/logpage.h"
 #include "ui/settings/measurepage.h"
@@ -38,6 +40,9 @@ enum : int {
 };
 
 const QString kHelpTopic = QStringLiteral("settings.htm");
+// The topic's section of each page, in the order of the tabs.
+const char* const kHelpSections[] = {"communication", "measure", "log", "windows",
+                                     "language", "system", "colours", "mqtt"};
 } // namespace
 
 SettingsDialog::SettingsDialog(AppState& state, LanguageTable& language, SettingsHooks hooks, QWidget* parent)
@@ -79,8 +84,13 @@ SettingsDialog::SettingsDialog(AppState& state, LanguageTable& language, Setting
     connect(okButton_, &QPushButton::clicked, this, &SettingsDialog::accept);
     connect(cancelButton_, &QPushButton::clicked, this, &SettingsDialog::reject);
     connect(helpButton_, &QPushButton::clicked, this, [this] {
-        if (hooks_.showHelp)
-            hooks_.showHelp(kHelpTopic);
+        if (!hooks_.showHelp)
+            return;
+        // The section of the page in front, not the top of the topic.
+        const int tab = tabs_->currentIndex();
+        hooks_.showHelp(tab >= 0 && tab < int(std::size(kHelpSections))
+                            ? kHelpTopic + QLatin1Char('#') + QLatin1String(kHelpSections[tab])
+                            : kHelpTopic);
     });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(helpButton_);

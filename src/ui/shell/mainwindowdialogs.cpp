@@ -66,13 +66,18 @@ void MainWindow::ShowAbout(bool systemInfo)
 
 void MainWindow::ShowHelpTopic(const QString& topic)
 {
-    const QString path = HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, topic);
+    // "topic.htm#section" opens the topic at that section.
+    const qsizetype hash = topic.indexOf(QLatin1Char('#'));
+    const QString section = hash < 0 ? QString() : topic.mid(hash + 1);
+    const QString path = HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, hash < 0 ? topic : topic.left(hash));
     if (path.isEmpty()) {
         // Say where the help was looked for, so it can be found or put back.
         ShowWarning(QStringLiteral("VAM"), lang_[kHelpMissing].arg(QDir::toNativeSeparators(s_.FolderHelp)));
         return;
     }
-    const QUrl url = QUrl::fromLocalFile(path);
+    QUrl url = QUrl::fromLocalFile(path);
+    if (!section.isEmpty())
+        url.setFragment(section);
     if (urlOpener) {
         urlOpener(url);
         return;
@@ -80,7 +85,7 @@ void MainWindow::ShowHelpTopic(const QString& topic)
     // The program's own help window: no browser on the desktop is needed.
     if (!helpWindow_)
         helpWindow_ = new HelpWindow(this);
-    helpWindow_->ShowTopic(path, HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, QStringLiteral("main_window.htm")));
+    helpWindow_->ShowTopic(url, HelpTopicPath(s_.FolderHelp, s_.LanguageIndex, QStringLiteral("main_window.htm")));
 }
 
 HelpWindow* MainWindow::Help() const { return helpWindow_.data(); }

@@ -110,6 +110,19 @@ TEST_F(SettingsDialogTest, OpensWithTheSettingsShown)
     EXPECT_EQ(configured, 1);
 }
 
+// Help opens the settings topic at the section of the page in front.
+TEST_F(SettingsDialogTest, HelpOpensTheSectionOfThePageInFront)
+{
+    QStringList topics;
+    hooks.showHelp = [&](const QString& topic) { topics << topic; };
+    SettingsDialog& d = Open();
+    for (int tab : {0, 2, 7}) {
+        d.Tabs()->setCurrentIndex(tab);
+        d.HelpButton()->click();
+    }
+    EXPECT_EQ(topics, (QStringList{"settings.htm#communication", "settings.htm#log", "settings.htm#mqtt"}));
+}
+
 TEST_F(SettingsDialogTest, OkWithoutDeviceOrPortStaysOpenWithTheMessage)
 {
     struct {

@@ -545,10 +545,13 @@ TEST(Commands, HelpOpensTheTopicInTheCurrentLanguage)
     const SettingsHooks hooks = MainWindowSettingsHooks(r.w, false);
     ASSERT_TRUE(hooks.showHelp);
     hooks.showHelp(QStringLiteral("settings.htm"));
+    // A section: the topic's file, at that section.
+    hooks.showHelp(QStringLiteral("settings.htm#mqtt"));
     QStringList topics;
     for (const QUrl& u : opened)
-        topics << QFileInfo(u.toLocalFile()).fileName();
-    EXPECT_EQ(topics, (QStringList{QStringLiteral("graph_settings.htm"), QStringLiteral("settings.htm")}));
+        topics << QFileInfo(u.toLocalFile()).fileName() + (u.hasFragment() ? "#" + u.fragment() : QString());
+    EXPECT_EQ(topics, (QStringList{QStringLiteral("graph_settings.htm"), QStringLiteral("settings.htm"),
+                                   QStringLiteral("settings.htm#mqtt")}));
 }
 
 TEST(Commands, SystemInfoShowsTheMachineAndTheFoldersAndCopiesThem)
