@@ -3,24 +3,8 @@
 # drops while logging, a port that is not there. Each is said once and ends
 # with a non-zero status; what was logged stays, closed by its stop record.
 set -euo pipefail
-sim="$1"; cli="$2"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/simulator.sh" "$@"
 fail() { echo "FAIL: $*"; exit 1; }
-
-start_sim() { # name, simulator options... -> sets $port
-  local name="$1"; shift
-  "$sim" "$@" --ignore-stdin > "$work/sim.$name.out" 2>/dev/null &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/sim.$name.out" ] && break; sleep 0.05; done
-  port="$(head -n 1 "$work/sim.$name.out")"
-}
 
 # A silent meter: the run says so and does not pass for a success.
 start_sim silent --model H264 --silent

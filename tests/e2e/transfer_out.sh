@@ -3,25 +3,11 @@
 # the size the file had is told first, so a second run is no silent double;
 # --new refuses the file before the port is opened.
 set -euo pipefail
-sim="$1"; cli="$2"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/simulator.sh" "$@"
 fail() { echo "$1"; shift; for f in "$@"; do echo "--- $f"; cat "$f"; done; exit 1; }
 
-start_sim() { # the same short logger print each time; sets $port
-  "$sim" --model K232 --dump 20 --dump-now --seed 3 --ignore-stdin > "$work/sim.out" 2>/dev/null &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/sim.out" ] && break; sleep 0.05; done
-  port="$(head -n 1 "$work/sim.out")"
-}
-capture() { # out-file err-file [options]: one transfer from a fresh simulator
-  start_sim
+capture() { # out-file err-file [options]: one transfer from a fresh simulator, the same short print each time
+  start_sim k232 --model K232 --dump 20 --dump-now --seed 3
   "$cli" transfer --port "$port" --out "$1" --idle-exit 1 "${@:3}" 2> "$2"
 }
 
