@@ -363,12 +363,9 @@ void Connection::TimerOpvragen_Timer()
         }
     }
     PlaatsVerbindingsTijd();
-    if ((due || s_.LogNext) && !s_.SettingsOpen) {
-        if (!RunCycle())
-            return;
-    } else {
-        CheckSilence();
-    }
+    if ((due || s_.LogNext) && !s_.SettingsOpen && !RunCycle())
+        return;
+    CheckSilence();
     if (s_.PollValues)
         TimerPollingtest.stop();
     if (s_.Connected)
@@ -401,9 +398,6 @@ bool Connection::RunCycle()
         Q_EMIT ConnectionLost();
         return false;
     }
-    CheckSilence();
-    if (s_.Connected)
-        ArmTick();
     return true;
 }
 
@@ -435,7 +429,7 @@ void Connection::CheckSilence()
     silentReported_ = silent;
     if (silent) {
         const QString text = SilentMeterText();
-        status_.SetPanelText(StatusViews::PanelMessages, text);
+        ShowStatus(text);
         TerminalNote(text);
         record_.ShowNoReading();
     } else {

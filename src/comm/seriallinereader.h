@@ -41,7 +41,6 @@ public:
     bool InCycle() const { return inCycle_; }
     // Ends the reading under way at its next wait (the port stays open).
     void Interrupt();
-    bool Interrupted() const { return stopped_; }
 
 protected:
     void WaitForInput(double maxSeconds) override;

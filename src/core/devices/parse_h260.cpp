@@ -45,9 +45,6 @@ bool StartsWithDateAndTime(QString& line)
     return LooksLikeDate(date) && LooksLikeTime(time);
 }
 
-// The temperature of a line whose channel field was not recognised. Value and
-// unit normally still precede it and must not be taken for it; a line that
-// carries a single field after the channel field has only the temperature.
 // How long a printed block may pause between its lines: longer, and the
 // next line is a print of its own.
 constexpr float kBlockGapSeconds = 0.15f;
@@ -66,6 +63,9 @@ int NextLineChannel(ParserContext& ctx, const QString& buffer)
     return ChannelFromToken(ctx.state, line);
 }
 
+// The temperature of a line whose channel field was not recognised. Value and
+// unit normally still precede it and must not be taken for it; a line that
+// carries a single field after the channel field has only the temperature.
 QString TemperatureAfterUnknownChannel(QString& line)
 {
     if (!line.left(line.indexOf(QLatin1Char('\r'))).contains(QLatin1Char('\t')))

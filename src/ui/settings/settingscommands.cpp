@@ -28,10 +28,8 @@ SettingsHooks MainWindowSettingsHooks(MainWindow& w, bool firstStart)
     // port behind a dialog that may still be cancelled.
     h.initPort = [&conn] { return conn.ApplyPortSettings(); };
     h.stopLogging = [&conn](const QString& why) { conn.StopLogging(why); };
-    h.configurePort = [&conn] {
-        conn.InstellenCommPoort();
-        conn.PlaatsAanduidingenCOM();
-    };
+    // The indications follow once the dialog has closed, whatever its outcome.
+    h.configurePort = [&conn] { conn.InstellenCommPoort(); };
     h.setDevice = [&w](const QString& name) { w.SetDevice(name); };
     h.rebuildTable = [&w] { w.Table()->StelTabelIn(); };
     h.followChannels = [&w](const std::vector<ChannelRecord>& before) {
