@@ -44,10 +44,8 @@ void AppendStringOrNull(QByteArray& out, const QString& text)
 
 void AppendNumberOrNull(QByteArray& out, const std::optional<double>& value)
 {
-    if (value && std::isfinite(*value))
-        out += QByteArray::number(*value, 'g', QLocale::FloatingPointShortest);
-    else
-        out += "null";
+    const QByteArray text = ValueText(value);
+    out += text.isEmpty() ? QByteArrayLiteral("null") : text;
 }
 
 
@@ -101,11 +99,14 @@ QByteArray ReadingJson(const PublishedReading& r, quint64 seq, LocalOffsets& off
     out += "{\"seq\":";
     out += QByteArray::number(seq);
     out += ",\"time\":";
-    const QByteArray time = IsoTimeWithOffset(r.time, offsets);
-    if (time.isEmpty())
-        out += "null";
+    // The time between quotes, or null when it has no calendar date.
+    const qsizetype quote = out.size();
+    out += '"';
+    AppendIsoDateTimeWithOffset(out, r.time, offsets.SecondsAt(r.time));
+    if (out.size() == quote + 1)
+        out.replace(quote, 1, "null");
     else
-        out += '"' + time + '"';
+        out += '"';
     out += ",\"model\":";
     AppendStringOrNull(out, r.model);
     out += ",\"id\":";
