@@ -162,9 +162,8 @@ QString LocaleTimeSeparator() { return FirstSeparator(QLocale().timeFormat(QLoca
 QString LocaleDateSeparator() { return FirstSeparator(QLocale().dateFormat(QLocale::ShortFormat), "/"); }
 
 namespace {
-constexpr qint64 kMsPerDay = 86400000;
 // Milliseconds from 1899-12-30 to 1970-01-01.
-constexpr qint64 kUnixEpochMs = 25569 * kMsPerDay;
+constexpr qint64 kUnixEpochMs = 25569 * kMsecsPerDay;
 } // namespace
 
 LocalOffsets::LocalOffsets() : zone_(QTimeZone::systemTimeZone()) {}
@@ -173,7 +172,7 @@ int LocalOffsets::SecondsAt(double days)
 {
     if (!std::isfinite(days) || std::fabs(days) > 3.0e6)
         return 0;
-    const qint64 ms = qint64(std::llround(days * double(kMsPerDay)));
+    const qint64 ms = qint64(std::llround(days * double(kMsecsPerDay)));
     if (ms >= from_ && ms < to_)
         return offset_;
     // A miss: the offset, and the stretch of local time it holds for, from
