@@ -127,13 +127,7 @@ int RunExport(const QStringList& args)
     if (!SayLoadDamage(loaded, path, "export"))
         return 1;
 
-    ExportScope scope;
-    scope.table = &table;
-    scope.language = &language;
-    for (int c = 1; c <= table.Channels(); ++c) {
-        scope.names << state.Channel(c).Name;
-        scope.inUse.push_back(state.ChannelInUse(c));
-    }
+    const ExportScope scope = ExportScopeOf(state, table, &language);
     bool ok = true;
     ExportResult result;
     if (!xlsx.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "core/devices/units.h"
 #include "core/logging/csvexport.h"
 #include "core/logging/logtable.h"
+#include "core/model/appstate.h"
 #include "core/model/datetime.h"
 
 #include <QDateTime>
@@ -28,6 +29,18 @@ bool InUse(const ExportScope& scope, int channel)
 }
 
 } // namespace
+
+ExportScope ExportScopeOf(const AppState& state, const LogTable& table, const LanguageTable* language)
+{
+    ExportScope scope;
+    scope.table = &table;
+    scope.language = language;
+    for (int c = 1; c <= table.Channels(); ++c) {
+        scope.names << (size_t(c) < state.Channels.size() ? state.Channel(c).Name : QString());
+        scope.inUse.push_back(state.ChannelInUse(c));
+    }
+    return scope;
+}
 
 // ---------------------------------------------------------------- plan
 
@@ -133,10 +146,10 @@ void ExportRows::Read(int row)
         cell.flag = values.Read({value, unit, t.OverRange(row, c), has}, cell.value);
         if (cell.flag == ReadingFlag::None)
             cell.unit = &values.Unit();
-        else if (cell.flag == ReadingFlag::OtherUnit)
-            Problem(row, c, QStringLiteral("'%1 %2' is not in %3").arg(value.trimmed(), unit.trimmed(), ch.unit));
-        else if (cell.flag == ReadingFlag::Damaged)
-            Problem(row, c, QStringLiteral("'%1' is no number").arg(value.trimmed()));
+        else if (cell.flag == ReadingFlag::OtherUnit && Tell())
+            Say(row, c, QStringLiteral("'%1 %2' is not in %3").arg(value.trimmed(), unit.trimmed(), ch.unit));
+        else if (cell.flag == ReadingFlag::Damaged && Tell())
+            Say(row, c, QStringLiteral("'%1' is no number").arg(value.trimmed()));
         if (!t.Extras() || !has)
             continue;
         const int column = t.ValueColumn(c) + 2;
@@ -144,15 +157,20 @@ void ExportRows::Read(int row)
         ChannelValues& temps = temperatures_[size_t(c - 1)];
         const ReadingFlag tflag = temps.Read({number, tunit, false, !number.isEmpty()}, cell.temperature);
         cell.hasTemperature = tflag == ReadingFlag::None;
-        if (tflag == ReadingFlag::OtherUnit)
-            Problem(row, c, QStringLiteral("temperature '%1 %2' is not in %3").arg(number, tunit, ch.temperatureUnit));
+        if (tflag == ReadingFlag::OtherUnit && Tell())
+            Say(row, c, QStringLiteral("temperature '%1 %2' is not in %3").arg(number, tunit, ch.temperatureUnit));
     }
 }
 
-void ExportRows::Problem(int row, int channel, const QString& what)
+bool ExportRows::Tell()
 {
-    if (++problems_ > kProblemsTold || !notice_)
-        return;
+    // Counted always; only the first ones are worth the text (a channel that
+    // switched units may give a million).
+    return ++problems_ <= kProblemsTold && notice_;
+}
+
+void ExportRows::Say(int row, int channel, const QString& what)
+{
     notice_(QStringLiteral("No %1, %2: %3; left empty")
                 .arg(plan_.Table().Number(row))
                 .arg(plan_.Channels()[size_t(channel - 1)].name, what));

@@ -25,6 +25,7 @@
 #include <vector>
 
 class LanguageTable;
+struct AppState;
 class LogTable;
 class QIODevice;
 
@@ -37,6 +38,8 @@ struct ExportScope {
     const LanguageTable* language = nullptr; // the table's word for the stop record
     QTimeZone zone = QTimeZone::systemTimeZone(); // where the logged local times were taken
 };
+// Every row of `table`, with the channel names and switches of `state`.
+ExportScope ExportScopeOf(const AppState& state, const LogTable& table, const LanguageTable* language);
 
 // The channels and rows of an export, worked out before the first line.
 class ExportPlan {
@@ -104,7 +107,10 @@ public:
     void Finish();
 
 private:
-    void Problem(int row, int channel, const QString& what);
+    // Counts a value that could not be put in its column; true when it is
+    // to be told one by one (Say).
+    bool Tell();
+    void Say(int row, int channel, const QString& what);
 
     const ExportPlan& plan_;
     ExportNotice notice_;
