@@ -1,6 +1,5 @@
 #include "ui/logging/exportcommands.h"
 
-#include "comm/connection.h"
 #include "core/help/languagetable.h"
 #include "core/logging/logtable.h"
 #include "core/logging/numericexport.h"
@@ -39,22 +38,14 @@ constexpr int kProgressSteps = 1000;
 } // namespace
 
 ExportCommands::ExportCommands(AppState& state, const LanguageTable& language, LogTable& rows, TableWindow& table,
-                               QMenu& fileMenu, QAction* before, Connection* connection, QWidget* dialogParent)
-    : QObject(dialogParent), s_(state), lang_(language), rows_(rows), table_(table), connection_(connection),
-      parent_(dialogParent)
+                               QMenu& fileMenu, QAction* before, QWidget* dialogParent)
+    : QObject(dialogParent), s_(state), lang_(language), rows_(rows), table_(table), parent_(dialogParent)
 {
     setObjectName(QStringLiteral("exportCommands"));
     action_ = new QAction(this);
     action_->setObjectName(QStringLiteral("actExport"));
     fileMenu.insertAction(before, action_);
-    connect(action_, &QAction::triggered, this, [this] {
-        if (connection_)
-            connection_->RunWhenReadingDone([this] { Export(); });
-        else
-            Export();
-    });
-    if (connection_)
-        connect(this, &ExportCommands::LastAction, connection_, &Connection::ShowLastAction);
+    connect(action_, &QAction::triggered, this, [this] { RunGated(gate, [this] { Export(); }); });
     // The caption follows the language whenever the menu opens; the entry
     // is enabled while the table holds rows.
     connect(&fileMenu, &QMenu::aboutToShow, this, &ExportCommands::Refresh);
@@ -120,14 +111,8 @@ bool ExportCommands::Export()
             QMessageBox::information(parent_, lang_[kTitle], text);
     };
 
-    ExportScope scope;
-    scope.table = &rows_;
+    ExportScope scope = ExportScopeOf(s_, rows_, &lang_);
     scope.rows = selected;
-    scope.language = &lang_;
-    for (int c = 1; c <= rows_.Channels(); ++c) {
-        scope.names << (size_t(c) < s_.Channels.size() ? s_.Channel(c).Name : QString());
-        scope.inUse.push_back(s_.ChannelInUse(c));
-    }
 
     // Readings go on arriving while the progress dialog lets events through.
     // A row added at the end changes nothing here; a row put back into a

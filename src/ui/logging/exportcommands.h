@@ -5,6 +5,8 @@
 // progress dialog and Cancel on a long table. The entry puts itself into the
 // File menu before Print and is enabled while the table holds readings.
 
+#include "ui/commandgate.h"
+
 #include <QObject>
 #include <functional>
 
@@ -12,7 +14,6 @@ class QAction;
 class QMenu;
 class QWidget;
 struct AppState;
-class Connection;
 class LanguageTable;
 class LogTable;
 class TableWindow;
@@ -21,10 +22,11 @@ class ExportCommands : public QObject {
     Q_OBJECT
 public:
     // `before`: the File menu's entry the export entry goes before.
-    // `connection` (may be null): the command waits for its reading under
-    // way, and the last-action panel says what was exported.
     ExportCommands(AppState& state, const LanguageTable& language, LogTable& rows, TableWindow& table, QMenu& fileMenu,
-                   QAction* before, Connection* connection, QWidget* dialogParent);
+                   QAction* before, QWidget* dialogParent);
+
+    // The entry waits for a reading under way (its dialogs would hold it).
+    CommandGate gate;
 
     QAction* Action() const { return action_; }
     // The command: asks the file and its kind, writes it, says how it went.
@@ -52,7 +54,6 @@ private:
     const LanguageTable& lang_;
     LogTable& rows_;
     TableWindow& table_;
-    Connection* connection_;
     QWidget* parent_;
     QAction* action_;
     QString lastFolder_;

@@ -197,7 +197,9 @@ void MainWindow::BuildMenus()
     actPrint_ = fileMenu_->addAction(ToolbarIcon(QStringLiteral("Print")), QString());
     actPrinterSettings_ = fileMenu_->addAction(QString());
     actExit_ = fileMenu_->addAction(QString(), this, &QWidget::close);
-    new ExportCommands(s_, lang_, *table_, *tableWin_, *fileMenu_, actPrint_, conn_, this);
+    auto* exports = new ExportCommands(s_, lang_, *table_, *tableWin_, *fileMenu_, actPrint_, this);
+    exports->gate = editCmds_->gate;
+    connect(exports, &ExportCommands::LastAction, conn_, &Connection::ShowLastAction);
     connect(actNew_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->New(); }); });
     connect(actOpen_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->Open(); }); });
     connect(actSaveAs_, &QAction::triggered, this, [this] { Gate([this] { fileCmds_->SaveAs(); }); });
