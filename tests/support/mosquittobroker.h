@@ -12,14 +12,13 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <arpa/inet.h>
+#include "support/loopbackport.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mosquitto.h>
 #include <mutex>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,7 +27,7 @@ public:
     // With a user, the broker takes only that user with that password.
     explicit MosquittoBroker(const QString& user = QString(), const QString& password = QString())
     {
-        port_ = FreePort();
+        port_ = FreeLoopbackPort();
         QString conf = QStringLiteral("listener %1 127.0.0.1\npersistence true\npersistence_location %2/\n"
                                       "log_dest stderr\nlog_type all\n")
                            .arg(port_)
@@ -80,20 +79,6 @@ public:
     QString Log() { return QString::fromUtf8(log_ + process_.readAll()); }
 
 private:
-    static int FreePort()
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        int port = 0;
-        if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0
-            && ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-            port = ntohs(a.sin_port);
-        ::close(s);
-        return port;
-    }
 
     QTemporaryDir dir_;
     QProcess process_;

@@ -8,6 +8,7 @@
 #include "core/publish/passwordstore.h"
 #include "ui/settings/mqttpage.h"
 #include "ui/settings/settingsdialog.h"
+#include "support/loopbackport.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -18,11 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -37,19 +34,6 @@ MqttSettings Lab()
     return m;
 }
 
-// A loopback port on which nothing listens.
-int ClosedPort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
 
 struct MqttPageTest : testing::Test {
     QTemporaryDir dir;
@@ -122,7 +106,7 @@ TEST_F(MqttPageTest, SettingsThatCannotBeUsedAreSaid)
 TEST_F(MqttPageTest, TestSaysWhenNoBrokerAnswers)
 {
     MqttSettings m = Lab();
-    m.Broker = QStringLiteral("127.0.0.1:%1").arg(ClosedPort());
+    m.Broker = QStringLiteral("127.0.0.1:%1").arg(FreeLoopbackPort());
     m.User.clear();
     MqttPage page(m, store, lang);
     page.LaadStrings();
